@@ -1,0 +1,34 @@
+// The window and display settings read once at start-up from the settings file.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+struct Settings {
+    int width = 0;
+    int height = 0;
+    int refresh_rate = 0;
+    bool fullscreen = false;
+    // Starting brightness of the lighting; the keypad keys change it at run time.
+    float brightness = 0.0f;
+};
+
+// Where the game looks for its settings, relative to the working directory.
+inline constexpr const char* kSettingsPath = "../assets/settings.txt";
+
+enum class SettingsResult { Ok, FileMissing, BadValue };
+
+// Parses the text of a settings file into `settings`. On a bad number it stops, leaves
+// `message` with the one line to print (key and value named) and returns BadValue.
+SettingsResult parseSettings(const std::string& text, Settings& settings, std::string& message);
+
+// Reads the file at `path` into `settings`. A missing file writes "Unable to open file
+// settings.txt" to standard error; a bad value writes its message there. Both end the process
+// with status 1, exactly as a failed start-up does.
+void loadSettings(const std::string& path, Settings& settings);
+
+// The same without ending the process, for callers (and tests) that decide themselves.
+SettingsResult readSettingsFile(const std::string& path, Settings& settings, std::string& message);
+
+}  // namespace app

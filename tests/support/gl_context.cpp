@@ -1,0 +1,76 @@
+// The shared hidden GL window and small helpers for tests.
+#include "support/gl_context.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+namespace testsupport {
+
+GLFWwindow* sharedGlWindow() {
+    static GLFWwindow* window = nullptr;
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        if (!glfwInit()) return nullptr;
+        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
+        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
+        if (!window) return nullptr;
+        glfwMakeContextCurrent(window);
+        glewExperimental = GL_TRUE;
+        if (glewInit() != GLEW_OK) {
+            window = nullptr;
+            return nullptr;
+        }
+        // GLEW can leave a harmless GL_INVALID_ENUM behind on core contexts.
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    if (window) glfwMakeContextCurrent(window);
+    return window;
+}
+
+void GlTest::SetUp() {
+    ASSERT_NE(sharedGlWindow(), nullptr)
+        << "no OpenGL 4.6 context: run GL tests under Xvfb with the Mesa version overrides";
+}
+
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
+    : previous_(std::filesystem::current_path().string()) {
+    std::filesystem::current_path(dir);
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+}
+
+std::string makeTempDir(const std::string& prefix) {
+    static std::mt19937_64 rng(static_cast<unsigned long>(::getpid()));
+    for (;;) {
+        const auto path = std::filesystem::temp_directory_path() /
+                          (prefix + "-" + std::to_string(rng() % 1000000000ULL));
+        std::error_code ec;
+        if (std::filesystem::create_directories(path, ec)) return path.string();
+    }
+}
+
+CoutCapture::CoutCapture() : buffer_(new std::ostringstream) {
+    previous_ = std::cout.rdbuf(buffer_->rdbuf());
+}
+
+CoutCapture::~CoutCapture() {
+    std::cout.rdbuf(previous_);
+    delete buffer_;
+}
+
+std::string CoutCapture::text() const { return buffer_->str(); }
+
+}  // namespace testsupport
