@@ -1,0 +1,24 @@
+// Keyboard and mouse: the handlers behind the GLFW callbacks, and movement polling.
+#pragma once
+
+#include <GLFW/glfw3.h>
+
+#include "app/game.h"
+
+namespace app {
+
+// One key event (GLFW key code and action). Repeats never toggle anything.
+void handleKey(Game& game, int key, int action);
+
+// One cursor event in screen coordinates: mouse look once the intro is over.
+void handleCursor(Game& game, double xpos, double ypos);
+
+// W, S, A, D, each held key one controller move, while input is enabled.
+void processInput(Game& game);
+
+// GLFW callbacks: they find the Game through the window's user pointer.
+void keyCallback(GLFWwindow* window, int key, int scancode, int action, int mods);
+void mouseCallback(GLFWwindow* window, double xpos, double ypos);
+void framebufferSizeCallback(GLFWwindow* window, int width, int height);
+
+}  // namespace app

@@ -1,0 +1,195 @@
+// The passes of a frame in their fixed order: shadows, the HDR scene, sky, bloom, end screens.
+#include "app/renderer.h"
+
+#include "app/hud.h"
+#include "app/level_layout.h"
+
+namespace app {
+
+namespace {
+constexpr const char* kLitVertex = "../assets/shaders/vShaderMultipleLights_textured.txt";
+constexpr const char* kLitFragment = "../assets/shaders/fShaderMultipleLights_textured.txt";
+
+MeshLists listsOf(const render::Model& model, const char* path) {
+    return MeshLists{path, model.positionList(), model.indexList()};
+}
+}  // namespace
+
+Renderer::Renderer()
+    : level_("../assets/objects/level/lvl3_1.obj"),
+      platform_("../assets/objects/plattform/plattformOrigin.obj"),
+      brick_("../assets/objects/brick/brickOrigin.obj"),
+      lamp_("../assets/objects/lamp/bos.obj"),
+      spikes_("../assets/objects/spikes/spikes.obj"),
+      gem_("../assets/objects/diamond/diamant.obj"),
+      statue_("../assets/objects/statue/statue.obj"),
+      waves_("../assets/objects/waves/waves.obj"),
+      speech_("../assets/objects/speech/speech.obj") {}
+
+LevelGeometry Renderer::levelGeometry() const {
+    return LevelGeometry{listsOf(level_, "../assets/objects/level/lvl3_1.obj"),
+                         listsOf(brick_, "../assets/objects/brick/brickOrigin.obj"),
+                         listsOf(platform_, "../assets/objects/plattform/plattformOrigin.obj")};
+}
+
+void Renderer::createPrograms(const Settings& settings) {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    text_ = std::make_unique<effects::TextRenderer>(settings.width, settings.height);
+    sceneShader_ = std::make_unique<render::LightSet>(kLitVertex, kLitFragment);
+    waveShader_ = std::make_unique<render::LightSet>("../assets/shaders/vShader_wave.txt",
+                                                     "../assets/shaders/fShader_wave.txt");
+    lampShader_ = std::make_unique<render::LightSet>(kLitVertex, kLitFragment);
+    gemShader_ = std::make_unique<render::LightSet>(kLitVertex, kLitFragment);
+    particleShader_ = render::Shader("../assets/shaders/vShader_particles.txt",
+                                     "../assets/shaders/fShader_particles.txt");
+    depthShader_ =
+        render::Shader("../assets/shaders/vSimpleDepth.txt", "../assets/shaders/fSimpleDepth.txt");
+    skybox_ = std::make_unique<effects::Skybox>();
+    blurShader_ = render::Shader("../assets/shaders/vblur.txt", "../assets/shaders/fblur.txt");
+    compositeShader_ = render::Shader("../assets/shaders/vbloom_final.txt",
+                                      "../assets/shaders/fbloom_final.txt");
+}
+
+void Renderer::createTargets(const Settings& settings) {
+    hdr_ = effects::createHdrTarget(settings.width, settings.height);
+    blur_ = effects::createBlurTargets(settings.width, settings.height);
+    shadow_ = effects::createShadowTarget();
+    particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
+    sceneShader_->shader.use();
+    sceneShader_->shader.setUniformInt("shadowMap", 1);
+    effects::setBloomStartValues(blurShader_, compositeShader_);
+}
+
+void Renderer::beginFrame(const Game& game) {
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, game.settings.width, game.settings.height);
+    lightSpaceMatrix_ = effects::computeLightSpaceMatrix();
+}
+
+void Renderer::beginShadowPass() {
+    effects::beginShadowPass(depthShader_, lightSpaceMatrix_, shadow_);
+}
+
+void Renderer::drawCaster(Caster caster, const glm::mat4& model) {
+    depthShader_.setUniformMat4("model", model);
+    switch (caster) {
+        case Caster::Level: level_.drawGeometry(); break;
+        case Caster::Brick: brick_.drawGeometry(); break;
+        case Caster::Lamp: lamp_.drawGeometry(); break;
+        case Caster::Gem: gem_.drawGeometry(); break;
+        case Caster::Platform: platform_.drawGeometry(); break;
+        case Caster::Spikes: spikes_.drawGeometry(); break;
+        case Caster::WallBrick: brick_.drawGeometry(); break;
+    }
+}
+
+void Renderer::endShadowPass(const Game& game) {
+    effects::endShadowPass(game.settings.width, game.settings.height);
+}
+
+void Renderer::drawText(const std::vector<TextLine>& lines) {
+    for (const TextLine& line : lines) {
+        text_->renderText(line.text, line.x, line.y, line.scale, line.color);
+    }
+}
+
+void Renderer::drawPlayFrame(const Game& game) {
+    const int width = game.settings.width;
+    const int height = game.settings.height;
+    const float brightness = game.settings.brightness;
+    const physics::Camera camera = game.player.camera;
+
+    effects::bindHdrForScene(hdr_);
+    particles_->draw(camera, width, height);
+    particles_->update(game.deltaTime());
+    drawText(overlayLines(game.rules, game.input, width, height));
+
+    const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
+
+    const render::Shader& scene = sceneShader_->shader;
+    sceneShader_->applySceneLighting(brightness, camera, game.input.flashlightOn);
+    sceneShader_->setCelShading(game.input.celShadingEnabled);
+    scene.setUniformMat4("projectionView", projectionView);
+    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_);
+    scene.setUniformMat4("model", glm::mat4(1.0f));
+    level_.draw(scene);
+    for (int b = 0; b < 2; ++b) {
+        scene.setUniformMat4("model", layout::brickMatrix(b));
+        brick_.draw(scene);
+    }
+
+    lampShader_->applyLampLighting(brightness, camera, game.input.flashlightOn);
+    lampShader_->shader.setUniformMat4("projectionView", projectionView);
+    for (int lamp = 0; lamp < 8; ++lamp) {
+        lampShader_->shader.setUniformMat4("model", layout::lampMatrix(lamp));
+        lamp_.draw(lampShader_->shader);
+    }
+
+    gemShader_->applyGemLighting(brightness, camera, game.input.flashlightOn);
+    gemShader_->shader.setUniformMat4("projectionView", projectionView);
+    for (int gem = 0; gem < 3; ++gem) {
+        if (!game.rules.gemVisible[static_cast<size_t>(gem)]) continue;
+        gemShader_->shader.setUniformMat4("model", layout::gemMatrix(gem));
+        gem_.draw(gemShader_->shader);
+    }
+
+    scene.use();
+    if (game.actors.platform) {
+        scene.setUniformMat4("model",
+                             layout::platformMatrix(game.world.actorPosition(game.actors.platform)));
+        platform_.draw(scene);
+    }
+    if (game.actors.spikes) {
+        scene.setUniformMat4("model",
+                             layout::spikesMatrix(game.world.actorPosition(game.actors.spikes)));
+        spikes_.draw(scene);
+    }
+    for (physics::Actor* brick : game.actors.wallBricks) {
+        scene.setUniformMat4("model", layout::wallBrickMatrix(game.world.actorPosition(brick)));
+        brick_.draw(scene);
+    }
+
+    // The intro: the statue's speech bubble and its two lines for the first three seconds.
+    if (game.rules.secondsElapsed <= 2) {
+        scene.setUniformMat4("model", layout::speechMatrix());
+        speech_.draw(scene);
+        drawText(introLines(width, height));
+    }
+
+    const render::Shader& wave = waveShader_->shader;
+    wave.use();
+    wave.setUniformMat4("model", layout::wavesMatrix());
+    wave.setUniformMat4("projectionView", projectionView);
+    wave.setUniformFloat("time", static_cast<float>(game.elapsedMs));
+    wave.setUniformFloat("brightness", brightness);
+    wave.setUniformVec3("viewPos", camera.position);
+    wave.setUniformInt("material.diffuse", 0);
+    wave.setUniformFloat("material.shininess", 100.0f);
+    wave.setUniformVec3("dirLight.direction", glm::vec3(0.0f, -1.0f, 0.0f));
+    wave.setUniformVec3("dirLight.color", glm::vec3(1.0f));
+    waves_.draw(wave);
+
+    const render::Shader& reflection = skybox_->reflectionShader;
+    reflection.use();
+    reflection.setUniformMat4("projectionView", projectionView);
+    reflection.setUniformMat4("model", layout::statueMatrix());
+    reflection.setUniformVec3("cameraPos", camera.position);
+    reflection.setUniformFloat("brightness", brightness);
+    statue_.draw(reflection);
+
+    skybox_->drawSky(camera, width, height, brightness);
+    effects::bloomComposite(blurShader_, compositeShader_, hdr_, blur_, game.input.bloomEnabled);
+}
+
+void Renderer::drawEndScreen(const Game& game) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
+}
+
+}  // namespace app

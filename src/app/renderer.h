@@ -1,0 +1,68 @@
+// Everything the game draws: the nine models, the programs, the targets and the passes of a frame.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "app/game_loop.h"
+#include "app/hud.h"
+#include "effects/bloom.h"
+#include "effects/particles.h"
+#include "effects/shadow_map.h"
+#include "effects/skybox.h"
+#include "effects/text_renderer.h"
+#include "render/light_set.h"
+#include "render/model.h"
+#include "render/shader.h"
+
+namespace app {
+
+class Renderer : public FrameRenderer {
+public:
+    // Loads the nine models (the context must be current).
+    Renderer();
+    // The three models the physics cooks, as collision lists.
+    LevelGeometry levelGeometry() const;
+    // Global GL state, the text renderer and every shader program, in start-up order.
+    void createPrograms(const Settings& settings);
+    // HDR, blur and shadow targets, the particles and the programs' start values.
+    void createTargets(const Settings& settings);
+
+    void beginFrame(const Game& game) override;
+    void beginShadowPass() override;
+    void drawCaster(Caster caster, const glm::mat4& model) override;
+    void endShadowPass(const Game& game) override;
+    void drawPlayFrame(const Game& game) override;
+    void drawEndScreen(const Game& game) override;
+
+private:
+    void drawText(const std::vector<TextLine>& lines);
+
+    render::Model level_;
+    render::Model platform_;
+    render::Model brick_;
+    render::Model lamp_;
+    render::Model spikes_;
+    render::Model gem_;
+    render::Model statue_;
+    render::Model waves_;
+    render::Model speech_;
+
+    std::unique_ptr<effects::TextRenderer> text_;
+    std::unique_ptr<render::LightSet> sceneShader_;
+    std::unique_ptr<render::LightSet> waveShader_;
+    std::unique_ptr<render::LightSet> lampShader_;
+    std::unique_ptr<render::LightSet> gemShader_;
+    render::Shader particleShader_;
+    render::Shader depthShader_;
+    std::unique_ptr<effects::Skybox> skybox_;
+    render::Shader blurShader_;
+    render::Shader compositeShader_;
+    effects::HdrTarget hdr_{};
+    effects::BlurTargets blur_{};
+    effects::ShadowTarget shadow_{};
+    std::unique_ptr<effects::ParticleGenerator> particles_;
+    glm::mat4 lightSpaceMatrix_{1.0f};
+};
+
+}  // namespace app

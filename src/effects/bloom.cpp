@@ -1,0 +1,111 @@
+// Builds the floating-point targets and runs the glow blur and the final composite.
+#include "effects/bloom.h"
+
+#include <iostream>
+
+#include "effects/render_quad.h"
+
+namespace effects {
+
+namespace {
+
+// A window-sized RGBA16F colour texture, linear filtered so the blur can take in-between taps.
+void makeColorTexture(GLuint texture, int width, int height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void reportIfIncomplete() {
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        std::cout << "Framebuffer not complete!" << std::endl;
+    }
+}
+
+}  // namespace
+
+HdrTarget createHdrTarget(int width, int height) {
+    HdrTarget hdr;
+    glGenFramebuffers(1, &hdr.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, hdr.framebuffer);
+    glGenTextures(2, hdr.colorBuffers);
+    for (GLuint i = 0; i < 2; ++i) {
+        makeColorTexture(hdr.colorBuffers[i], width, height);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D,
+                               hdr.colorBuffers[i], 0);
+    }
+    glGenRenderbuffers(1, &hdr.depthRenderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, hdr.depthRenderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              hdr.depthRenderbuffer);
+    // Fragment output 0 lands in the scene colour, output 1 in the bright part.
+    const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+    glDrawBuffers(2, attachments);
+    reportIfIncomplete();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return hdr;
+}
+
+BlurTargets createBlurTargets(int width, int height) {
+    BlurTargets blur;
+    glGenFramebuffers(2, blur.framebuffers);
+    glGenTextures(2, blur.textures);
+    for (int i = 0; i < 2; ++i) {
+        glBindFramebuffer(GL_FRAMEBUFFER, blur.framebuffers[i]);
+        makeColorTexture(blur.textures[i], width, height);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                               blur.textures[i], 0);
+        reportIfIncomplete();
+    }
+    return blur;
+}
+
+void setBloomStartValues(const render::Shader& blur, const render::Shader& composite) {
+    blur.use();
+    blur.setUniformInt("image", 0);
+    composite.use();
+    composite.setUniformInt("scene", 0);
+    composite.setUniformInt("bloomBlur", 1);
+}
+
+void bindHdrForScene(const HdrTarget& hdr) {
+    glBindFramebuffer(GL_FRAMEBUFFER, hdr.framebuffer);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void bloomComposite(const render::Shader& blur, const render::Shader& composite,
+                    const HdrTarget& hdr, const BlurTargets& blurTargets, bool bloomEnabled) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    bool horizontal = true;
+    bool first = true;
+    blur.use();
+    // Reads on the active unit, which the sky pass left at 0.
+    for (int pass = 0; pass < kBlurPasses; ++pass) {
+        glBindFramebuffer(GL_FRAMEBUFFER, blurTargets.framebuffers[horizontal ? 1 : 0]);
+        blur.setUniformInt("horizontal", horizontal ? 1 : 0);
+        horizontal = !horizontal;
+        // The first pass reads the bright part; each later one reads what the previous wrote.
+        glBindTexture(GL_TEXTURE_2D,
+                      first ? hdr.colorBuffers[1] : blurTargets.textures[horizontal ? 1 : 0]);
+        renderQuad();
+        first = false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    composite.use();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, hdr.colorBuffers[0]);
+    glActiveTexture(GL_TEXTURE1);
+    // After an even number of passes the last one wrote blur texture 0.
+    glBindTexture(GL_TEXTURE_2D, blurTargets.textures[horizontal ? 0 : 1]);
+    composite.setUniformInt("bloom", bloomEnabled ? 1 : 0);
+    composite.setUniformFloat("exposure", 1.0f);
+    renderQuad();
+}
+
+}  // namespace effects

@@ -1,0 +1,79 @@
+// Creates the shadow map, builds the light's matrix and brackets the depth pass of the casters.
+#include "effects/shadow_map.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+namespace effects {
+
+namespace {
+// Polygon offset of the depth pass, in slope factor and depth units.
+constexpr GLfloat kOffsetFactor = 2.0f;
+constexpr GLfloat kOffsetUnits = 1.0f;
+}  // namespace
+
+ShadowTarget createShadowTarget() {
+    ShadowTarget target;
+    glGenFramebuffers(1, &target.framebuffer);
+    glGenTextures(1, &target.depthMap);
+    glBindTexture(GL_TEXTURE_2D, target.depthMap);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, kShadowSize, kShadowSize, 0,
+                 GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+    // Lookups outside the light's footprint read the far plane, so nothing there is shadowed.
+    const GLfloat borderColor[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, borderColor);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, target.depthMap, 0);
+    // Depth only: no colour buffer is read or written.
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return target;
+}
+
+glm::mat4 computeLightSpaceMatrix() {
+    const glm::mat4 lightProjection = glm::ortho(-50.0f, 50.0f, -50.0f, 50.0f, 1.0f, 70.0f);
+    const glm::mat4 lightView =
+        glm::lookAt(kLightPos, glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    return lightProjection * lightView;
+}
+
+void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
+                     const ShadowTarget& target) {
+    depthShader.use();
+    depthShader.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix);
+    glViewport(0, 0, kShadowSize, kShadowSize);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(kOffsetFactor, kOffsetUnits);
+    // Front faces are culled so the casters' back faces write depth: less acne on lit faces.
+    glCullFace(GL_FRONT);
+}
+
+void endShadowPass(int width, int height) {
+    glCullFace(GL_BACK);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void setShadowMapUnit(const render::Shader& sceneShader) {
+    sceneShader.use();
+    sceneShader.setUniformInt("shadowMap", 1);
+}
+
+void bindShadowMapForScene(const render::Shader& sceneShader, const glm::mat4& lightSpaceMatrix,
+                           const ShadowTarget& target) {
+    sceneShader.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix);
+    sceneShader.setUniformVec3("lightPos", kLightPos);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, target.depthMap);
+}
+
+}  // namespace effects

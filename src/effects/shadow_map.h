@@ -1,0 +1,47 @@
+// The directional light's shadow map: its depth target, light-space matrix and the depth pass.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <glm/glm.hpp>
+
+#include "render/shader.h"
+
+namespace effects {
+
+struct ShadowTarget {
+    GLuint framebuffer = 0;
+    GLuint depthMap = 0;
+};
+
+// Texels per side of the shadow map: 10048, not a power of two.
+constexpr int kShadowSize = 10048;
+// World position of the light; it looks at the origin with +y up.
+constexpr glm::vec3 kLightPos{0.0f, 70.0f, 20.0f};
+
+// Makes the depth texture and its depth-only framebuffer; leaves framebuffer 0 bound.
+// No completeness check is made for this target.
+ShadowTarget createShadowTarget();
+
+// Orthographic light projection (a 100 x 100 unit footprint, depth 1 to 70 from the light)
+// times the light's look-at view.
+glm::mat4 computeLightSpaceMatrix();
+
+// Readies the depth pass: sets "lightSpaceMatrix", binds and clears the target, turns on the
+// polygon offset and front-face culling. The caller then draws each caster with "model" set.
+void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
+                     const ShadowTarget& target);
+
+// Ends the depth pass: back-face culling, no offset, the window's framebuffer bound, cleared
+// and given its viewport of width x height pixels.
+void endShadowPass(int width, int height);
+
+// Once at start-up: the lit program reads the shadow map from texture unit 1.
+void setShadowMapUnit(const render::Shader& sceneShader);
+
+// Inside the lit pass, with sceneShader current: sets "lightSpaceMatrix" and "lightPos" and binds
+// the shadow map on texture unit 1, which stays the active unit.
+void bindShadowMapForScene(const render::Shader& sceneShader, const glm::mat4& lightSpaceMatrix,
+                           const ShadowTarget& target);
+
+}  // namespace effects

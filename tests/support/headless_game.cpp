@@ -1,0 +1,93 @@
+// Headless game set-up for logic tests and the playthroughs.
+#include "support/headless_game.h"
+
+#include "app/game_rules.h"
+#include "app/input.h"
+#include "render/model.h"
+
+namespace testsupport {
+
+app::MeshLists boxLists(const std::string& name, const glm::vec3& lo, const glm::vec3& hi) {
+    app::MeshLists lists;
+    lists.modelPath = name;
+    for (int i = 0; i < 8; ++i) {
+        lists.points.emplace_back((i & 1) ? hi.x : lo.x, (i & 2) ? hi.y : lo.y,
+                                  (i & 4) ? hi.z : lo.z);
+    }
+    // Two triangles per face, counter-clockwise seen from outside.
+    const std::uint32_t faces[6][4] = {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4},
+                                       {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}};
+    for (const auto& f : faces) {
+        lists.indices.insert(lists.indices.end(), {f[0], f[1], f[2], f[0], f[2], f[3]});
+    }
+    return lists;
+}
+
+app::MeshLists floorLists(const std::string& name, float half, float y) {
+    app::MeshLists lists;
+    lists.modelPath = name;
+    lists.points = {{-half, y, -half}, {half, y, -half}, {half, y, half}, {-half, y, half}};
+    lists.indices = {0, 2, 1, 0, 3, 2};
+    return lists;
+}
+
+app::LevelGeometry realLevelGeometry() {
+    const std::string objects = std::string(GLIMMER_SOURCE_DIR) + "/assets/objects/";
+    auto lists = [&](const std::string& relative) {
+        render::Model model(objects + relative, render::ModelUpload::CpuOnly);
+        return app::MeshLists{objects + relative, model.positionList(), model.indexList()};
+    };
+    return app::LevelGeometry{lists("level/lvl3_1.obj"), lists("brick/brickOrigin.obj"),
+                              lists("plattform/plattformOrigin.obj")};
+}
+
+app::LevelGeometry simpleLevelGeometry() {
+    return app::LevelGeometry{floorLists("floor", 200.0f, 0.0f),
+                              boxLists("brick", glm::vec3(-1.0f), glm::vec3(1.0f)),
+                              boxLists("platform", glm::vec3(-1.0f, -0.25f, -1.0f),
+                                       glm::vec3(1.0f, 0.25f, 1.0f))};
+}
+
+HeadlessGame::HeadlessGame(app::LevelGeometry geometry)
+    : game(std::make_unique<app::Game>(clock, platform)) {
+    game->settings.width = 1280;
+    game->settings.height = 720;
+    game->settings.brightness = 1.0f;
+    app::buildWorld(*game, std::move(geometry));
+    app::startClocks(*game);
+}
+
+void HeadlessGame::frame(double dt) {
+    clock.advance(dt);
+    app::runFrame(*game, nullptr);
+}
+
+void HeadlessGame::run(double seconds, double dt) {
+    const double end = clock.seconds + seconds - 1e-9;
+    while (clock.seconds < end) frame(dt);
+}
+
+void HeadlessGame::skipIntro(double dt) {
+    while (!game->rules.inputEnabled) frame(dt);
+}
+
+// Keys go through the same handler as the GLFW callback, delivered when the frame polls events;
+// the held set is what movement polling reads.
+void HeadlessGame::keyPress(int key) {
+    platform.held.insert(key);
+    app::Game* g = game.get();
+    platform.events.push_back([g, key] { app::handleKey(*g, key, GLFW_PRESS); });
+}
+
+void HeadlessGame::keyRelease(int key) {
+    platform.held.erase(key);
+    app::Game* g = game.get();
+    platform.events.push_back([g, key] { app::handleKey(*g, key, GLFW_RELEASE); });
+}
+
+void HeadlessGame::cursor(double x, double y) {
+    app::Game* g = game.get();
+    platform.events.push_back([g, x, y] { app::handleCursor(*g, x, y); });
+}
+
+}  // namespace testsupport

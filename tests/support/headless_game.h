@@ -1,0 +1,45 @@
+// A whole game without a window: fake clock and window, the real physics and rules.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/game.h"
+#include "app/game_loop.h"
+#include "support/fake_seams.h"
+
+namespace testsupport {
+
+// Collision lists of an axis-aligned box (outward-facing triangles).
+app::MeshLists boxLists(const std::string& name, const glm::vec3& minCorner,
+                        const glm::vec3& maxCorner);
+
+// A flat square floor at height y, 2*half wide, centred on the origin.
+app::MeshLists floorLists(const std::string& name, float half, float y);
+
+// The collision lists of the three cooked models, read from the committed assets without GL.
+app::LevelGeometry realLevelGeometry();
+
+// Simple stand-ins: a large floor for the level, the unit cube for brick and platform.
+app::LevelGeometry simpleLevelGeometry();
+
+struct HeadlessGame {
+    explicit HeadlessGame(app::LevelGeometry geometry);
+
+    // Advances the fake clock by dt and runs one frame with no renderer.
+    void frame(double dt = 1.0 / 60.0);
+    // Frames until `seconds` of game time have passed.
+    void run(double seconds, double dt = 1.0 / 60.0);
+    // Runs frames until the intro is over.
+    void skipIntro(double dt = 1.0 / 60.0);
+
+    void keyPress(int key);
+    void keyRelease(int key);
+    void cursor(double x, double y);
+
+    FakeClock clock;
+    FakePlatform platform;
+    std::unique_ptr<app::Game> game;
+};
+
+}  // namespace testsupport
