@@ -42,20 +42,27 @@ int failStartup(const char* reason) {
 
 }  // namespace
 
-int runGame() {
-    SystemClock clock;
-    // The window seam needs the window, which comes later; the game reaches it through this.
-    struct LateWindow : Platform {
-        std::unique_ptr<GlfwPlatform> real;
-        void pollEvents() override { real->pollEvents(); }
-        bool isKeyDown(int key) const override { return real->isKeyDown(key); }
-        void requestClose() override { real->requestClose(); }
-        void setWireframe(bool on) override { real->setWireframe(on); }
-        void setFaceCulling(bool on) override { real->setFaceCulling(on); }
-    } platform;
+GameSession::GameSession() : game(std::make_unique<Game>(clock, platform)) {}
 
-    auto game = std::make_unique<Game>(clock, platform);
-    Settings& settings = game->settings;
+GameSession::~GameSession() = default;
+
+void GameSession::LateWindow::pollEvents() {
+    if (real) real->pollEvents();
+}
+bool GameSession::LateWindow::isKeyDown(int key) const { return real && real->isKeyDown(key); }
+void GameSession::LateWindow::requestClose() {
+    if (real) real->requestClose();
+}
+void GameSession::LateWindow::setWireframe(bool on) {
+    if (real) real->setWireframe(on);
+}
+void GameSession::LateWindow::setFaceCulling(bool on) {
+    if (real) real->setFaceCulling(on);
+}
+
+int startGame(GameSession& session) {
+    Game& game = *session.game;
+    Settings& settings = game.settings;
     loadSettings(kSettingsPath, settings);
 
     if (!glfwInit()) return failStartup("Failed to init glfw");
@@ -76,6 +83,7 @@ int runGame() {
             settings.height = mode->height;
         }
     } else if (settings.width > 0 && settings.height > 0) {
+        // A zero or negative size from the settings file cannot make a window.
         window = glfwCreateWindow(settings.width, settings.height, "Glimmerdeep", nullptr, nullptr);
     }
     if (!window) return failStartup("Window not created");
@@ -83,35 +91,41 @@ int runGame() {
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) return failStartup("GLEW not loaded");
-    platform.real = std::make_unique<GlfwPlatform>(window);
+    session.window = window;
+    session.platform.real = std::make_unique<GlfwPlatform>(window);
 
     glDebugMessageCallback(debugMessageCallback, nullptr);
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     stbi_set_flip_vertically_on_load(false);
 
-    auto renderer = std::make_unique<Renderer>();
-    buildWorld(*game, renderer->levelGeometry());
+    session.renderer = std::make_unique<Renderer>();
+    buildWorld(game, session.renderer->levelGeometry());
 
     glfwSetInputMode(window, GLFW_CURSOR, GLFW_CURSOR_DISABLED);
     if (glfwRawMouseMotionSupported()) glfwSetInputMode(window, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);
-    glfwSetWindowUserPointer(window, game.get());
+    glfwSetWindowUserPointer(window, &game);
     glfwSetKeyCallback(window, keyCallback);
     glfwSetCursorPosCallback(window, mouseCallback);
     glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
 
-    renderer->createPrograms(settings);
-    startClocks(*game);
-    renderer->createTargets(settings);
+    session.renderer->createPrograms(settings);
+    startClocks(game);
+    session.renderer->createTargets(settings);
+    return 0;
+}
 
-    while (!glfwWindowShouldClose(window)) {
-        runFrame(*game, renderer.get());
-        glfwSwapBuffers(window);
+int runGame() {
+    auto session = std::make_unique<GameSession>();
+    if (const int status = startGame(*session); status != 0) return status;
+
+    while (!glfwWindowShouldClose(session->window)) {
+        runFrame(*session->game, session->renderer.get());
+        glfwSwapBuffers(session->window);
     }
 
     glfwTerminate();
     // GL objects ended with the context; only our own objects are destroyed here.
-    renderer.reset();
-    game.reset();
+    session.reset();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "app/renderer.h"
 
 #include "app/hud.h"
+#include "effects/render_quad.h"
 #include "app/level_layout.h"
 
 namespace app {
@@ -190,6 +191,71 @@ void Renderer::drawPlayFrame(const Game& game) {
 void Renderer::drawEndScreen(const Game& game) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
+}
+
+void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
+    const int width = game.settings.width;
+    const int height = game.settings.height;
+    glEnable(GL_DEPTH_TEST);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // Every object with its model, as the frame draws it.
+    std::vector<std::pair<const render::Model*, glm::mat4>> objects;
+    objects.emplace_back(&level_, glm::mat4(1.0f));
+    objects.emplace_back(&brick_, layout::brickMatrix(0));
+    objects.emplace_back(&brick_, layout::brickMatrix(1));
+    for (int lamp = 0; lamp < 8; ++lamp) objects.emplace_back(&lamp_, layout::lampMatrix(lamp));
+    for (int gem = 0; gem < 3; ++gem) objects.emplace_back(&gem_, layout::gemMatrix(gem));
+    if (game.actors.platform) {
+        objects.emplace_back(&platform_,
+                             layout::platformMatrix(game.world.actorPosition(game.actors.platform)));
+    }
+    if (game.actors.spikes) {
+        objects.emplace_back(&spikes_,
+                             layout::spikesMatrix(game.world.actorPosition(game.actors.spikes)));
+    }
+    for (physics::Actor* brick : game.actors.wallBricks) {
+        objects.emplace_back(&brick_, layout::wallBrickMatrix(game.world.actorPosition(brick)));
+    }
+    const size_t casters = objects.size();
+    objects.emplace_back(&waves_, layout::wavesMatrix());
+    objects.emplace_back(&statue_, layout::statueMatrix());
+
+    programs.depth.use();
+    programs.depth.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix_);
+    glViewport(0, 0, effects::kShadowSize, effects::kShadowSize);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.framebuffer);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    for (size_t i = 0; i < casters; ++i) {
+        programs.depth.setUniformMat4("model", objects[i].second);
+        objects[i].first->drawGeometry();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+
+    const physics::Camera& camera = game.player.camera;
+    glBindFramebuffer(GL_FRAMEBUFFER, hdr_.framebuffer);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    programs.flat.use();
+    programs.flat.setUniformMat4("projectionView",
+                                 physics::projectionMatrix(width, height) * camera.viewMatrix());
+    for (const auto& [model, matrix] : objects) {
+        programs.flat.setUniformMat4("model", matrix);
+        model->drawGeometry();
+    }
+
+    programs.copy.use();
+    glActiveTexture(GL_TEXTURE0);
+    for (int pass = 0; pass < effects::kBlurPasses; ++pass) {
+        glBindFramebuffer(GL_FRAMEBUFFER, blur_.framebuffers[pass % 2]);
+        glBindTexture(GL_TEXTURE_2D,
+                      pass == 0 ? hdr_.colorBuffers[1] : blur_.textures[(pass + 1) % 2]);
+        effects::renderQuad();
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, hdr_.colorBuffers[0]);
+    effects::renderQuad();
 }
 
 }  // namespace app

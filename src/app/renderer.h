@@ -35,6 +35,16 @@ public:
     void drawPlayFrame(const Game& game) override;
     void drawEndScreen(const Game& game) override;
 
+    // The benchmark's reference frame: the same passes with the cheapest programs that still
+    // write their outputs (casters into the shadow map, every object into the HDR target, ten
+    // single-tap passes between the blur targets, the composite into the window).
+    struct FloorPrograms {
+        render::Shader depth;
+        render::Shader flat;
+        render::Shader copy;
+    };
+    void drawFloorFrame(const Game& game, const FloorPrograms& programs);
+
 private:
     void drawText(const std::vector<TextLine>& lines);
 

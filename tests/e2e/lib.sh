@@ -40,21 +40,22 @@ start_game() {
     GAME_PID=$!
 }
 
-# Waits (up to $1 seconds) for the game to exit; echoes its status, or "timeout".
+# Waits (up to $1 seconds) for the game to exit and sets STATUS to its exit status, or to
+# "timeout". Not for use inside $(...): only this shell can wait for its child.
 wait_exit() {
     local limit="$1" waited=0
+    STATUS=""
     while kill -0 "$GAME_PID" 2>/dev/null; do
         sleep 0.2
         waited=$((waited + 1))
         if ((waited > limit * 5)); then
-            echo timeout
+            STATUS=timeout
             return
         fi
     done
-    local status=0
-    wait "$GAME_PID" || status=$?
+    STATUS=0
+    wait "$GAME_PID" || STATUS=$?
     GAME_PID=""
-    echo "$status"
 }
 
 # Waits for the game's window and focuses it; echoes the window id.

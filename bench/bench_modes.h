@@ -1,0 +1,18 @@
+// The benchmark modes and their shared statistics.
+#pragma once
+
+#include <vector>
+
+namespace bench {
+
+int runLogicBench();
+int runRenderBench();
+int runScreenshot(int argc, char** argv);
+
+struct Stats {
+    double median = 0.0;
+    double p99 = 0.0;
+};
+Stats summarize(std::vector<double> samplesMs);
+
+}  // namespace bench

@@ -1,0 +1,97 @@
+// Logic frames of the real level with no window: world step, player steps, trigger handling.
+#include <GLFW/glfw3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+#include "app/game_loop.h"
+#include "app/game_rules.h"
+#include "app/input.h"
+#include "bench/bench_modes.h"
+#include "render/model.h"
+
+namespace bench {
+
+namespace {
+
+// Frame time is fixed at 1/60 s; the calendar follows it.
+class StepClock : public app::Clock {
+public:
+    double glfwTime() override { return seconds; }
+    std::int64_t calendarSeconds() override { return static_cast<std::int64_t>(seconds); }
+    std::int64_t monotonicMs() override { return static_cast<std::int64_t>(seconds * 1000.0); }
+    double seconds = 0.0;
+};
+
+class ScriptedWindow : public app::Platform {
+public:
+    void pollEvents() override {}
+    bool isKeyDown(int key) const override { return key == GLFW_KEY_W; }
+    void requestClose() override {}
+    void setWireframe(bool) override {}
+    void setFaceCulling(bool) override {}
+};
+
+app::MeshLists lists(const char* path) {
+    render::Model model(path, render::ModelUpload::CpuOnly);
+    return app::MeshLists{path, model.positionList(), model.indexList()};
+}
+
+}  // namespace
+
+Stats summarize(std::vector<double> samples) {
+    Stats stats;
+    if (samples.empty()) return stats;
+    std::sort(samples.begin(), samples.end());
+    stats.median = samples[samples.size() / 2];
+    stats.p99 = samples[std::min(samples.size() - 1, samples.size() * 99 / 100)];
+    return stats;
+}
+
+int runLogicBench() {
+    StepClock clock;
+    ScriptedWindow window;
+    app::Game game(clock, window);
+    game.settings.width = 1280;
+    game.settings.height = 720;
+    game.settings.brightness = 1.0f;
+    app::buildWorld(game, app::LevelGeometry{lists("../assets/objects/level/lvl3_1.obj"),
+                                             lists("../assets/objects/brick/brickOrigin.obj"),
+                                             lists("../assets/objects/plattform/plattformOrigin.obj")});
+    app::startClocks(game);
+
+    const double dt = 1.0 / 60.0;
+    // The intro, untimed.
+    while (!game.rules.inputEnabled) {
+        clock.seconds += dt;
+        app::runFrame(game, nullptr);
+    }
+
+    // The player walks forward while turning slowly, a loop of about 12 s, so that the route
+    // sweeps walls, steps and the court; a jump every two seconds.
+    std::vector<double> samples;
+    samples.reserve(10000);
+    double cursorX = 0.0;
+    app::handleCursor(game, cursorX, 0.0);
+    for (int frame = 0; frame < 10000; ++frame) {
+        clock.seconds += dt;
+        cursorX += 2.5;
+        app::handleCursor(game, cursorX, 0.0);
+        if (frame % 120 == 0) app::handleKey(game, GLFW_KEY_SPACE, GLFW_PRESS);
+        const auto start = std::chrono::steady_clock::now();
+        app::runFrame(game, nullptr);
+        const auto end = std::chrono::steady_clock::now();
+        samples.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    const Stats stats = summarize(samples);
+    const glm::vec3 eye = game.player.camera.position;
+    std::printf("frames=10000 gems=%d state=%d eye=(%.1f, %.1f, %.1f)\n", game.rules.gemsCollected,
+                static_cast<int>(game.rules.gameState), static_cast<double>(eye.x),
+                static_cast<double>(eye.y), static_cast<double>(eye.z));
+    std::printf("median_ms=%.4f p99_ms=%.4f\n", stats.median, stats.p99);
+    return 0;
+}
+
+}  // namespace bench

@@ -1,0 +1,120 @@
+// glimmerdeep-bench shot: runs the real game, puts the camera at a fixed pose, and writes what
+// the window shows as a PNG. Used by the look tests and for the README's picture.
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+
+#include "app/game_loop.h"
+#include "app/game_main.h"
+#include "app/input.h"
+#include "bench/bench_modes.h"
+#include "physics/character_controller.h"
+
+namespace bench {
+
+namespace {
+
+struct ShotOptions {
+    glm::dvec3 foot{0.0, 0.0, 50.0};
+    float yaw = -90.0f;
+    float pitch = 0.0f;
+    int frames = 4;
+    bool skipIntro = true;
+    bool bloom = true;
+    bool fly = false;
+    std::string out = "shot.png";
+};
+
+bool parse(int argc, char** argv, ShotOptions& o) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : ""; };
+        if (arg == "--at") {
+            if (std::sscanf(next(), "%lf,%lf,%lf", &o.foot.x, &o.foot.y, &o.foot.z) != 3) {
+                return false;
+            }
+        } else if (arg == "--yaw") {
+            o.yaw = std::strtof(next(), nullptr);
+        } else if (arg == "--pitch") {
+            o.pitch = std::strtof(next(), nullptr);
+        } else if (arg == "--frames") {
+            o.frames = std::atoi(next());
+        } else if (arg == "--intro") {
+            o.skipIntro = false;
+        } else if (arg == "--no-bloom") {
+            o.bloom = false;
+        } else if (arg == "--fly") {
+            o.fly = true;
+        } else if (arg == "--out") {
+            o.out = next();
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void place(app::Game& game, const ShotOptions& o) {
+    game.player.controller->setFootPosition(o.foot);
+    physics::updateEye(game.player);
+    game.player.camera.yaw = o.yaw;
+    game.player.camera.pitch = o.pitch;
+    game.player.camera.updateCameraAxes();
+}
+
+bool writeWindow(const std::string& path, int width, int height) {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    // GL rows run bottom to top; a PNG's top to bottom.
+    stbi_flip_vertically_on_write(1);
+    return stbi_write_png(path.c_str(), width, height, 3, pixels.data(), width * 3) != 0;
+}
+
+}  // namespace
+
+int runScreenshot(int argc, char** argv) {
+    ShotOptions options;
+    if (!parse(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
+                     "[--frames n] [--intro] [--no-bloom] [--fly] [--out file.png]\n");
+        return 2;
+    }
+    auto session = std::make_unique<app::GameSession>();
+    if (const int status = app::startGame(*session); status != 0) return status;
+    app::Game& game = *session->game;
+    if (options.skipIntro) {
+        // The intro ends on the third tick; pretend three seconds have passed.
+        game.rules.lastSecond -= 3;
+    }
+    game.input.bloomEnabled = options.bloom;
+    game.player.gravityEnabled = !options.fly;
+    for (int frame = 0; frame < options.frames; ++frame) {
+        place(game, options);
+        app::runFrame(game, session->renderer.get());
+        if (frame + 1 == options.frames) {
+            glFinish();
+            if (!writeWindow(options.out, game.settings.width, game.settings.height)) {
+                std::fprintf(stderr, "could not write %s\n", options.out.c_str());
+                return 1;
+            }
+        }
+        glfwSwapBuffers(session->window);
+    }
+    glfwTerminate();
+    return 0;
+}
+
+}  // namespace bench
