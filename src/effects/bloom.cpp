@@ -83,7 +83,8 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
     bool horizontal = true;
     bool first = true;
     blur.use();
-    // Reads on the active unit, which the sky pass left at 0.
+    // The blur samples unit 0. The sky pass leaves it active anyway; the composite below does not.
+    glActiveTexture(GL_TEXTURE0);
     for (int pass = 0; pass < kBlurPasses; ++pass) {
         glBindFramebuffer(GL_FRAMEBUFFER, blurTargets.framebuffers[horizontal ? 1 : 0]);
         blur.setUniformInt("horizontal", horizontal ? 1 : 0);

@@ -1,4 +1,4 @@
-// The particle rain's pool: fixed records that respawn from the C library's rand and age each frame.
+// The particle rain's pool: fixed records that respawn from C's rand and age every frame.
 #pragma once
 
 #include <cstdint>

@@ -10,13 +10,14 @@ namespace {
 constexpr std::uint32_t kParticleCount = 100;
 // A unit square centred on the origin, (x, y, u, v) per vertex.
 const float kQuad[] = {
-    -0.5f, 0.5f,  0.0f, 1.0f, -0.5f, -0.5f, 0.0f, 0.0f, 0.5f, -0.5f, 1.0f, 0.0f,
-    -0.5f, 0.5f,  0.0f, 1.0f, 0.5f,  -0.5f, 1.0f, 0.0f, 0.5f, 0.5f,  1.0f, 1.0f,
+    -0.5f, 0.5f, 0.0f, 1.0f, -0.5f, -0.5f, 0.0f, 0.0f, 0.5f, -0.5f, 1.0f, 0.0f,
+    -0.5f, 0.5f, 0.0f, 1.0f, 0.5f,  -0.5f, 1.0f, 0.0f, 0.5f, 0.5f,  1.0f, 1.0f,
 };
 }  // namespace
 
 ParticleGenerator::ParticleGenerator(const render::Shader& particleShader)
-    : pool(kParticleCount), instanceMatrices(kParticleCount, glm::mat4(1.0f)),
+    : pool(kParticleCount),
+      instanceMatrices(kParticleCount, glm::mat4(1.0f)),
       shader(particleShader) {
     GLuint quadVbo = 0;
     glGenVertexArrays(1, &vao);

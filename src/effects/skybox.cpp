@@ -61,6 +61,9 @@ GLuint loadCubemap(std::vector<std::string> faces) {
     GLuint textureId = 0;
     glGenTextures(1, &textureId);
     glBindTexture(GL_TEXTURE_CUBE_MAP, textureId);
+    // Decoded rows are tightly packed whatever their width. The text renderer already left this
+    // at 1; saying it here keeps the faces right even without it.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 
     // Edge length in texels of the first face that loaded; a cube map needs six equal squares.
     int faceSize = 0;
@@ -120,8 +123,7 @@ Skybox::Skybox()
     skyShader.setUniformInt("skybox", 0);
 }
 
-void Skybox::drawSky(const physics::Camera& camera, int width, int height,
-                     float brightness) const {
+void Skybox::drawSky(const physics::Camera& camera, int width, int height, float brightness) const {
     // The sky sits exactly at the far plane, so it passes only where the depth is still clear.
     glDepthFunc(GL_LEQUAL);
     skyShader.use();

@@ -1,4 +1,4 @@
-// The sky: a cube map drawn around the camera at the far plane, and the statue's reflection program.
+// The sky: a cube map drawn around the camera at the far plane, plus the statue's mirror program.
 #pragma once
 
 #include <GL/glew.h>

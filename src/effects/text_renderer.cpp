@@ -96,8 +96,7 @@ TextRenderer::TextRenderer(int width, int height)
 void TextRenderer::renderText(const std::string& text, float x, float y, float scale,
                               const glm::vec3& color) {
     textShader.use();
-    glUniform3f(glGetUniformLocation(textShader.programId, "textColor"), color.x, color.y,
-                color.z);
+    glUniform3f(glGetUniformLocation(textShader.programId, "textColor"), color.x, color.y, color.z);
     glActiveTexture(GL_TEXTURE0);
     glBindVertexArray(quadVao);
     for (const char ch : text) {
