@@ -36,7 +36,7 @@ ShadowTarget createShadowTarget() {
 }
 
 glm::mat4 computeLightSpaceMatrix() {
-    const glm::mat4 lightProjection = glm::ortho(-50.0f, 50.0f, -50.0f, 50.0f, 1.0f, 70.0f);
+    const glm::mat4 lightProjection = glm::ortho(-50.0f, 50.0f, -50.0f, 50.0f, kShadowNear, kShadowFar);
     const glm::mat4 lightView =
         glm::lookAt(kLightPos, glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
     return lightProjection * lightView;

@@ -18,6 +18,11 @@ struct ShadowTarget {
 constexpr int kShadowSize = 10048;
 // World position of the light; it looks at the origin with +y up.
 constexpr glm::vec3 kLightPos{0.0f, 70.0f, 20.0f};
+// Depth range of the light in units from it. The light stands 72.8 units from the origin, so a
+// far plane at 70 would clip the middle of the level (the brick ledges, the water, the platform)
+// out of the map and leave it without sun shadows; 120 reaches past the whole footprint's floor.
+constexpr float kShadowNear = 1.0f;
+constexpr float kShadowFar = 120.0f;
 
 // Makes the depth texture and its depth-only framebuffer; leaves framebuffer 0 bound.
 // No completeness check is made for this target.

@@ -43,12 +43,26 @@ TEST(ShadowLightSpace, PointsOutsideTheFootprintMapOutsideTheMap) {
 
 TEST(ShadowLightSpace, DepthRunsFromNearToFarAlongTheLight) {
     const glm::vec3 nearPoint = effects::kLightPos + kLightDirection * 1.0f;
-    const glm::vec3 farPoint = effects::kLightPos + kLightDirection * 70.0f;
+    const glm::vec3 farPoint = effects::kLightPos + kLightDirection * effects::kShadowFar;
     EXPECT_NEAR(toShadowMap(nearPoint).z, 0.0f, 1e-5f);
     EXPECT_NEAR(toShadowMap(farPoint).z, 1.0f, 1e-5f);
     // Depth is linear in the distance from the light (orthographic projection).
     const float distance = glm::length(effects::kLightPos);
-    EXPECT_NEAR(toShadowMap(glm::vec3(0.0f)).z, (distance - 1.0f) / 69.0f, 1e-5f);
+    EXPECT_NEAR(toShadowMap(glm::vec3(0.0f)).z,
+                (distance - effects::kShadowNear) / (effects::kShadowFar - effects::kShadowNear),
+                1e-5f);
+}
+
+TEST(ShadowLightSpace, TheWholeFloorOfTheFootprintLiesWithinTheDepthRange) {
+    // Every floor point the map covers, the corners included, gets a depth it can store; the
+    // middle of the level (the origin lies 72.8 units from the light) above all.
+    for (float x : {-50.0f, 0.0f, 50.0f}) {
+        for (float z : {-50.0f, -2.0f, 0.0f, 3.0f, 50.0f}) {
+            const float depth = toShadowMap(glm::vec3(x, 0.0f, z)).z;
+            EXPECT_GT(depth, 0.0f) << x << ", " << z;
+            EXPECT_LT(depth, 1.0f) << x << ", " << z;
+        }
+    }
 }
 
 }  // namespace
