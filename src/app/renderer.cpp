@@ -60,8 +60,7 @@ void Renderer::createTargets(const Settings& settings) {
     blur_ = effects::createBlurTargets(settings.width, settings.height);
     shadow_ = effects::createShadowTarget();
     particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
-    sceneShader_->shader.use();
-    sceneShader_->shader.setUniformInt("shadowMap", 1);
+    effects::setShadowMapUnit(sceneShader_->shader);
     effects::setBloomStartValues(blurShader_, compositeShader_);
 }
 

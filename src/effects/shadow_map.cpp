@@ -65,14 +65,14 @@ void endShadowPass(int width, int height) {
 
 void setShadowMapUnit(const render::Shader& sceneShader) {
     sceneShader.use();
-    sceneShader.setUniformInt("shadowMap", 1);
+    sceneShader.setUniformInt("shadowMap", kShadowMapUnit);
 }
 
 void bindShadowMapForScene(const render::Shader& sceneShader, const glm::mat4& lightSpaceMatrix,
                            const ShadowTarget& target) {
     sceneShader.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix);
     sceneShader.setUniformVec3("lightPos", kLightPos);
-    glActiveTexture(GL_TEXTURE1);
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + kShadowMapUnit));
     glBindTexture(GL_TEXTURE_2D, target.depthMap);
 }
 

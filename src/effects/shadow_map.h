@@ -23,6 +23,10 @@ constexpr glm::vec3 kLightPos{0.0f, 70.0f, 20.0f};
 // out of the map and leave it without sun shadows; 120 reaches past the whole footprint's floor.
 constexpr float kShadowNear = 1.0f;
 constexpr float kShadowFar = 120.0f;
+// Texture unit of the shadow map in the lit program. Meshes bind their own maps to units 0, 1,
+// ... in order (the specular map lands on unit 1), so the shadow map sits on a unit no mesh
+// reaches; on unit 1 every lit draw would compare depths against its own specular map.
+constexpr int kShadowMapUnit = 15;
 
 // Makes the depth texture and its depth-only framebuffer; leaves framebuffer 0 bound.
 // No completeness check is made for this target.
@@ -41,11 +45,11 @@ void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSp
 // and given its viewport of width x height pixels.
 void endShadowPass(int width, int height);
 
-// Once at start-up: the lit program reads the shadow map from texture unit 1.
+// Once at start-up: the lit program reads the shadow map from kShadowMapUnit.
 void setShadowMapUnit(const render::Shader& sceneShader);
 
 // Inside the lit pass, with sceneShader current: sets "lightSpaceMatrix" and "lightPos" and binds
-// the shadow map on texture unit 1, which stays the active unit.
+// the shadow map on kShadowMapUnit, which stays the active unit.
 void bindShadowMapForScene(const render::Shader& sceneShader, const glm::mat4& lightSpaceMatrix,
                            const ShadowTarget& target);
 

@@ -141,7 +141,7 @@ TEST_F(ShadowMap, PassSetsUpTheDepthStateAndEndRestoresTheWindow) {
     EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_BACK);
 }
 
-TEST_F(ShadowMap, LitPassReceivesTheMapOnUnitOne) {
+TEST_F(ShadowMap, LitPassReceivesTheMapOnAUnitNoMeshMapReaches) {
     testsupport::CoutCapture capture;
     const render::Shader scene = makeProbeShader();
     ASSERT_EQ(capture.text(), "");
@@ -151,7 +151,7 @@ TEST_F(ShadowMap, LitPassReceivesTheMapOnUnitOne) {
 
     GLint unit = -1;
     glGetUniformiv(scene.programId, glGetUniformLocation(scene.programId, "shadowMap"), &unit);
-    EXPECT_EQ(unit, 1);
+    EXPECT_EQ(unit, effects::kShadowMapUnit);
     glm::vec3 lightPos(0.0f);
     glGetUniformfv(scene.programId, glGetUniformLocation(scene.programId, "lightPos"),
                    glm::value_ptr(lightPos));
@@ -160,8 +160,19 @@ TEST_F(ShadowMap, LitPassReceivesTheMapOnUnitOne) {
     glGetUniformfv(scene.programId, glGetUniformLocation(scene.programId, "lightSpaceMatrix"),
                    glm::value_ptr(uploaded));
     EXPECT_EQ(uploaded, lightSpace);
-    EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE1);
+    EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0 + effects::kShadowMapUnit);
     EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), target_.depthMap);
+    // A mesh with a diffuse and a specular map binds units 0 and 1; the shadow map stays put.
+    GLuint maps[2] = {0, 0};
+    glGenTextures(2, maps);
+    for (int i = 0; i < 2; ++i) {
+        glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + i));
+        glBindTexture(GL_TEXTURE_2D, maps[i]);
+    }
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + effects::kShadowMapUnit));
+    EXPECT_EQ(static_cast<GLuint>(integer(GL_TEXTURE_BINDING_2D)), target_.depthMap);
+    glDeleteTextures(2, maps);
+    glActiveTexture(GL_TEXTURE0);
 }
 
 }  // namespace
