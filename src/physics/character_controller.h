@@ -46,9 +46,8 @@ public:
     float contactOffset() const;
     float slopeLimit() const;
 
-    struct Impl;
-
 private:
+    struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 

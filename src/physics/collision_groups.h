@@ -19,8 +19,8 @@ namespace mask {
 inline constexpr int Static = group::Dynamic;
 inline constexpr int Dynamic = group::Static | group::Dynamic | group::Kinematic | group::Player;
 inline constexpr int Kinematic = group::Dynamic;
-// The capsule's body pushes and carries loose bodies in the step; against level geometry it
-// is moved by the controller's own sweeps instead.
+// The capsule's body stands in the way of loose bodies in the step (a falling brick lands on
+// it); against level geometry the controller's own sweeps keep it clear.
 inline constexpr int Player = group::Dynamic;
 inline constexpr int Trigger = 0;
 // What blocks the controller's sweeps and pushes it out of penetration.

@@ -59,8 +59,9 @@ public:
     // one or two are ignored), stretched by meshScale. The world keeps both lists for the shape's
     // life. Returns null for fewer than one whole triangle, no points, an index out of range,
     // non-finite coordinates or scale, or triangles that all have zero area.
-    Shape* createTriangleMeshShape(std::vector<glm::vec3> points, std::vector<std::uint32_t> indices,
-                                   const Material& material, const glm::vec3& meshScale);
+    Shape* createTriangleMeshShape(std::vector<glm::vec3> points,
+                                   std::vector<std::uint32_t> indices, const Material& material,
+                                   const glm::vec3& meshScale);
     // A trigger box is not solid: bodies pass through it and its touches are reported.
     Shape* createBoxShape(const glm::vec3& halfExtents, const Material& material, bool trigger);
     void setShapeName(Shape* shape, const char* name);
@@ -86,9 +87,8 @@ public:
     CharacterController* controller = nullptr;
     Actor* groundPlane = nullptr;
 
-    struct Impl;
-
 private:
+    struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
