@@ -20,8 +20,7 @@ public:
                             bool flashlightOn) const;
     void applyLampLighting(float brightness, const physics::Camera& camera,
                            bool flashlightOn) const;
-    void applyGemLighting(float brightness, const physics::Camera& camera,
-                          bool flashlightOn) const;
+    void applyGemLighting(float brightness, const physics::Camera& camera, bool flashlightOn) const;
     // Sets "cells" (0 or 1) on `shader`, which must already be current.
     void setCelShading(bool enabled) const;
 

@@ -47,14 +47,16 @@ void Mesh::setupBuffers() {
 
     constexpr GLsizei stride = sizeof(Vertex);
     glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(Vertex, position)));
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride,
+                          bufferOffset(offsetof(Vertex, position)));
     glEnableVertexAttribArray(1);
     glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(Vertex, normal)));
     glEnableVertexAttribArray(2);
     glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
                           bufferOffset(offsetof(Vertex, texCoords)));
     glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride, bufferOffset(offsetof(Vertex, tangent)));
+    glVertexAttribPointer(3, 3, GL_FLOAT, GL_FALSE, stride,
+                          bufferOffset(offsetof(Vertex, tangent)));
     glEnableVertexAttribArray(4);
     glVertexAttribPointer(4, 3, GL_FLOAT, GL_FALSE, stride,
                           bufferOffset(offsetof(Vertex, bitangent)));

@@ -15,12 +15,12 @@ namespace render {
 // One vertex and, at the same time, the exact layout of the vertex buffer (stride 88 bytes).
 // Bones are never loaded: boneIds and boneWeights stay zero but are uploaded like the rest.
 struct Vertex {
-    glm::vec3 position{0.0f};    // location 0, model space
-    glm::vec3 normal{0.0f};      // location 1
-    glm::vec2 texCoords{0.0f};   // location 2, channel 0
-    glm::vec3 tangent{0.0f};     // location 3
-    glm::vec3 bitangent{0.0f};   // location 4
-    int boneIds[4] = {0, 0, 0, 0};                   // location 5, read as integers
+    glm::vec3 position{0.0f};                         // location 0, model space
+    glm::vec3 normal{0.0f};                           // location 1
+    glm::vec2 texCoords{0.0f};                        // location 2, channel 0
+    glm::vec3 tangent{0.0f};                          // location 3
+    glm::vec3 bitangent{0.0f};                        // location 4
+    int boneIds[4] = {0, 0, 0, 0};                    // location 5, read as integers
     float boneWeights[4] = {0.0f, 0.0f, 0.0f, 0.0f};  // location 6
 };
 

@@ -1,12 +1,12 @@
 // Imports a model file with Assimp into meshes and collision lists, and loads its textures.
 #include "render/model.h"
 
-#include <stb_image.h>
-
-#include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <stb_image.h>
+
+#include <assimp/Importer.hpp>
 #include <cmath>
 #include <exception>
 #include <iostream>
@@ -16,9 +16,8 @@ namespace render {
 
 namespace {
 
-constexpr unsigned int kImportFlags =
-    aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_FlipUVs |
-    aiProcess_CalcTangentSpace;
+constexpr unsigned int kImportFlags = aiProcess_Triangulate | aiProcess_GenSmoothNormals |
+                                      aiProcess_FlipUVs | aiProcess_CalcTangentSpace;
 
 bool isFinite(const aiVector3D& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -52,7 +51,8 @@ bool isUsableTriangle(const aiMesh& mesh, const aiFace& face) {
     if (a >= mesh.mNumVertices || b >= mesh.mNumVertices || c >= mesh.mNumVertices) return false;
     if (a == b || b == c || a == c) return false;
     const glm::vec3 pa = toVec3(mesh.mVertices[a]);
-    const glm::vec3 cross = glm::cross(toVec3(mesh.mVertices[b]) - pa, toVec3(mesh.mVertices[c]) - pa);
+    const glm::vec3 cross =
+        glm::cross(toVec3(mesh.mVertices[b]) - pa, toVec3(mesh.mVertices[c]) - pa);
     return glm::dot(cross, cross) > 0.0f;
 }
 
@@ -77,6 +77,10 @@ void Model::importFile(const std::string& path) {
         scene->mRootNode == nullptr) {
         const std::string message = importer.GetErrorString();
         reportModelError(message.empty() ? path + ": incomplete scene" : message);
+        return;
+    }
+    if (scene->mNumMeshes == 0) {
+        reportModelError(path + ": no meshes");
         return;
     }
     const std::size_t slash = path.find_last_of('/');
@@ -174,7 +178,8 @@ bool Model::convertMesh(const aiMesh& source, unsigned int meshIndex, const aiSc
         }
     }
     textures.insert(textures.end(), localTextures.begin(), localTextures.end());
-    meshes.emplace_back(std::move(localVertices), std::move(localIndices), std::move(localTextures));
+    meshes.emplace_back(std::move(localVertices), std::move(localIndices),
+                        std::move(localTextures));
     return true;
 }
 
@@ -247,11 +252,20 @@ GLuint loadTextureFile(const std::string& path, const std::string& directory) {
                               : stbi_load(fileName.c_str(), &width, &height, &channels, 0);
     GLenum format = GL_NONE;
     switch (channels) {
-        case 1: format = GL_RED; break;
-        case 2: format = GL_RG; break;
-        case 3: format = GL_RGB; break;
-        case 4: format = GL_RGBA; break;
-        default: break;
+        case 1:
+            format = GL_RED;
+            break;
+        case 2:
+            format = GL_RG;
+            break;
+        case 3:
+            format = GL_RGB;
+            break;
+        case 4:
+            format = GL_RGBA;
+            break;
+        default:
+            break;
     }
     if (data == nullptr || format == GL_NONE || width <= 0 || height <= 0) {
         if (data != nullptr) stbi_image_free(data);
