@@ -62,18 +62,29 @@ wait_exit() {
 find_window() {
     local wid=""
     for _ in $(seq 1 150); do
-        wid="$(xdotool search --name '^Glimmerdeep$' 2>/dev/null | head -1 || true)"
+        wid="$(xdotool search --onlyvisible --name '^Glimmerdeep$' 2>/dev/null | head -1 || true)"
         [[ -n "$wid" ]] && break
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited before its window appeared"
         sleep 0.2
     done
     [[ -n "$wid" ]] || fail "no window titled Glimmerdeep appeared"
-    xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid" || true
+    xdotool windowfocus "$wid" 2>/dev/null || true
     echo "$wid"
 }
 
-# Waits until the game has written at least $1 lines or $2 seconds passed (frames are slow here).
-sleep_frames() { sleep "$1"; }
+# Takes screenshots into $1 until the window shows more than a black screen (the first frames
+# come a few seconds after the window, start-up being slow on a software renderer).
+wait_first_frame() {
+    for _ in $(seq 1 100); do
+        screenshot "$1"
+        local lit
+        lit="$(convert "$1" -threshold 2% -format "%[fx:int(mean*w*h+0.5)]" info:)"
+        ((lit > 1000)) && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited before drawing"
+        sleep 0.2
+    done
+    fail "the window stayed black"
+}
 
 screenshot() {
     import -window root "$1"

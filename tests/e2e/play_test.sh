@@ -8,37 +8,64 @@ wid="$(find_window)"
 shots="${GLIMMER_E2E_SHOTS:-$SCRATCH}"
 mkdir -p "$shots"
 
-# Intro: the two white lines under the top right, and the red score at the bottom left.
-sleep 1.0
-screenshot "$shots/intro.png"
-intro_white="$(count_white "$shots/intro.png" 280x40+720+4)"
+# Mouse travel in small steps, as a hand makes it, so the pointer never meets the screen's edge.
+move_mouse() {
+    local dx="$1" dy="$2" steps=10
+    for _ in $(seq 1 "$steps"); do
+        xdotool mousemove_relative -- $((dx / steps)) $((dy / steps))
+        sleep 0.02
+    done
+}
+
+# The loose brick door (orange) where the start view shows it, right of the statue.
+door_pixels() {
+    convert "$1" -crop 130x130+950+338 +repage \
+        -fx '(r>0.45 && g>0.2 && g<0.6 && b<0.35 && r>g+0.1) ? 1 : 0' \
+        -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
+# Mouse travel sent as soon as the window is there is handled by the first frames, which are
+# always intro frames (the intro needs three ticks and a frame counts at most one): it must not
+# turn the view.
+move_mouse 300 0
+
+# Intro: the two white lines under the top right, and the red score at the bottom left. The
+# intro lasts three seconds from the end of start-up, so look as soon as frames come.
+wait_first_frame "$shots/intro.png"
+intro_white=0
+for _ in $(seq 1 10); do
+    intro_white="$(count_white "$shots/intro.png" 280x40+720+4)"
+    ((intro_white > 150)) && break
+    screenshot "$shots/intro.png"
+done
 score_red="$(count_red "$shots/intro.png" 60x50+20+650)"
 echo "intro: white=$intro_white score red=$score_red"
 ((intro_white > 150)) || fail "the intro lines are not on screen ($intro_white white pixels)"
 ((score_red > 40)) || fail "the red score is not on screen ($score_red red pixels)"
 
-# The mouse does not turn the view during the intro.
-xdotool mousemove_relative -- 300 0
-sleep 1.2
-screenshot "$shots/intro-moved.png"
-intro_diff="$(compare -metric AE -fuzz 12% "$shots/intro.png" "$shots/intro-moved.png" null: 2>&1 || true)"
-echo "intro mouse diff=$intro_diff"
-
-# Wait for the intro to end (three one-second ticks).
-sleep 3
-screenshot "$shots/after-intro.png"
-after_white="$(count_white "$shots/after-intro.png" 280x40+720+4)"
+# Wait for the intro to end (three one-second ticks): its lines go away.
+for _ in $(seq 1 40); do
+    sleep 0.25
+    screenshot "$shots/after-intro.png"
+    after_white="$(count_white "$shots/after-intro.png" 280x40+720+4)"
+    ((after_white < intro_white / 4)) && break
+done
 ((after_white < intro_white / 4)) || fail "the intro lines stay after the intro ($after_white)"
+sleep 1
+screenshot "$shots/after-intro.png"
+door_before="$(door_pixels "$shots/after-intro.png")"
+echo "door pixels after the intro: $door_before"
+((door_before > 4000)) || fail "the view turned during the intro: the brick door is not where the start view has it ($door_before)"
 
-xdotool mousemove_relative -- 300 0
+# After the intro the same travel turns the view: the door leaves its place.
+move_mouse 300 0
 sleep 1.5
 screenshot "$shots/turned.png"
-turn_diff="$(compare -metric AE -fuzz 12% "$shots/after-intro.png" "$shots/turned.png" null: 2>&1 || true)"
-echo "after intro mouse diff=$turn_diff"
-((turn_diff > 3 * intro_diff + 20000)) ||
-    fail "mouse look: the turn after the intro ($turn_diff) is not clearly larger than during it ($intro_diff)"
+door_turned="$(door_pixels "$shots/turned.png")"
+echo "door pixels after turning: $door_turned"
+((door_turned < door_before / 4)) || fail "mouse look does not turn the view after the intro ($door_turned)"
 # Turn back to face the pit.
-xdotool mousemove_relative -- -300 0
+move_mouse -300 0
 sleep 1
 
 # M shows the help lines (red, top left); Q hides the score.
@@ -54,12 +81,20 @@ screenshot "$shots/no-score.png"
 noscore_red="$(count_red "$shots/no-score.png" 60x50+20+650)"
 ((noscore_red < score_red / 4)) || fail "Q does not hide the score ($noscore_red)"
 
-# Walk straight ahead into the pit's water: the game ends, only its red line on black remains.
+# Walk ahead until the front wall stops the player, fly (left Alt) straight up along it, then
+# switch gravity back on while still walking: the fall carries the player over the wall into the
+# water tank in the middle of the pit. The game ends; only its red line on black remains. The
+# wall and the pitch clamp make this route independent of frame times and mouse acceleration.
 xdotool keydown w
-for _ in $(seq 1 60); do
+sleep 3
+xdotool key Alt_L
+move_mouse 0 -1500
+sleep 2.8
+xdotool key Alt_L
+for _ in $(seq 1 40); do
     sleep 0.5
-    screenshot "$shots/walking.png"
-    lit="$(convert "$shots/walking.png" -threshold 2% -format "%[fx:int(mean*w*h+0.5)]" info:)"
+    screenshot "$shots/falling.png"
+    lit="$(convert "$shots/falling.png" -threshold 2% -format "%[fx:int(mean*w*h+0.5)]" info:)"
     ((lit < 20000)) && break
 done
 xdotool keyup w
