@@ -9,6 +9,7 @@
 #include "physics/character_controller.h"
 #include "physics/physics_world.h"
 #include "physics/player.h"
+#include "support/player_world.h"
 
 namespace {
 
@@ -19,30 +20,7 @@ using physics::PhysicsWorld;
 using physics::Player;
 using physics::Shape;
 
-constexpr float kFrame = 1.0f / 60.0f;
-
-struct Controller : ::testing::Test {
-    void SetUp() override {
-        world.initPhysics();
-        player.controller = world.controller;
-        player.deltaTime = kFrame;
-    }
-
-    void frame(bool forward = false) {
-        world.step();
-        physics::gravityStep(player);
-        physics::updateCrouch(player);
-        if (player.jumpRequested) physics::jumpStep(player);
-        if (forward) physics::moveCharacter(player, MoveDirection::Forward);
-    }
-
-    Shape* solidBox(const glm::vec3& centre, const glm::vec3& half, const char* name = nullptr) {
-        Shape* shape = world.createBoxShape(half, level, false);
-        if (name) world.setShapeName(shape, name);
-        world.createStaticActor(shape, centre);
-        return shape;
-    }
-
+struct Controller : testsupport::PlayerWorld {
     // A ramp 6 wide rising along -z from the ground at z = zStart, as a two-triangle mesh.
     Shape* ramp(float zStart, float length, float degrees) {
         const float rise = length * std::tan(glm::radians(degrees));
@@ -61,9 +39,6 @@ struct Controller : ::testing::Test {
     glm::dvec3 foot() { return controller().getFootPosition(); }
     glm::dvec3 centre() { return controller().getPosition(); }
 
-    PhysicsWorld world;
-    Player player;
-    physics::Material level{1.0f, 1.0f, 0.0f};
 };
 
 struct ControllerSteps : Controller {};

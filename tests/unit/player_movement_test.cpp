@@ -6,6 +6,7 @@
 #include "physics/character_controller.h"
 #include "physics/physics_world.h"
 #include "physics/player.h"
+#include "support/player_world.h"
 
 namespace {
 
@@ -14,35 +15,8 @@ using physics::PhysicsWorld;
 using physics::Player;
 using physics::Shape;
 
-constexpr float kFrame = 1.0f / 60.0f;
-
-struct PlayerWalk : ::testing::Test {
-    void SetUp() override {
-        world.initPhysics();
-        player.controller = world.controller;
-        player.deltaTime = kFrame;
-    }
-
-    // One play frame in the frame loop's order: step, gravity, crouch, jump, then the keys.
-    void frame(bool forward = false) {
-        world.step();
-        physics::gravityStep(player);
-        physics::updateCrouch(player);
-        if (player.jumpRequested) physics::jumpStep(player);
-        if (forward) physics::moveCharacter(player, MoveDirection::Forward);
-    }
-
-    Shape* solidBox(const glm::vec3& centre, const glm::vec3& half, const char* name) {
-        Shape* shape = world.createBoxShape(half, world.createMaterial(1.0f, 1.0f, 0.0f), false);
-        if (name) world.setShapeName(shape, name);
-        world.createStaticActor(shape, centre);
-        return shape;
-    }
-
+struct PlayerWalk : testsupport::PlayerWorld {
     double footY() const { return world.controller->getFootPosition().y; }
-
-    PhysicsWorld world;
-    Player player;
 };
 
 TEST_F(PlayerWalk, StartsWithTheEyeAt4Point2AboveTheFeet) {
