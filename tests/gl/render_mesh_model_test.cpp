@@ -17,20 +17,8 @@
 
 namespace {
 
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::size_t countOccurrences(const std::string& text, const std::string& needle) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos;
-         at = text.find(needle, at + 1)) {
-        ++count;
-    }
-    return count;
-}
+using testsupport::countOccurrences;
+using testsupport::writeFile;
 
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels) {

@@ -11,22 +11,10 @@
 
 namespace {
 
+using testsupport::countOccurrences;
+using testsupport::writeFile;
+
 const std::string kSeparator = "\n -- --------------------------------------------------- -- ";
-
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
-
-std::size_t countOccurrences(const std::string& text, const std::string& needle) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos;
-         at = text.find(needle, at + 1)) {
-        ++count;
-    }
-    return count;
-}
 
 std::string shaderPath(const std::string& file) {
     return std::string(GLIMMER_SOURCE_DIR) + "/assets/shaders/" + file;

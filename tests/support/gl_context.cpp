@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
@@ -60,6 +61,21 @@ std::string makeTempDir(const std::string& prefix) {
         std::error_code ec;
         if (std::filesystem::create_directories(path, ec)) return path.string();
     }
+}
+
+std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
+    const std::string path = dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+std::size_t countOccurrences(const std::string& text, const std::string& needle) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 CoutCapture::CoutCapture() : buffer_(new std::ostringstream) {

@@ -35,6 +35,12 @@ private:
 // A fresh empty folder under the system's temporary directory.
 std::string makeTempDir(const std::string& prefix);
 
+// Writes `text` to dir/name byte for byte and returns the path.
+std::string writeFile(const std::string& dir, const std::string& name, const std::string& text);
+
+// How often `needle` occurs in `text`, overlapping occurrences included.
+std::size_t countOccurrences(const std::string& text, const std::string& needle);
+
 // Captures everything written to std::cout while it lives.
 class CoutCapture {
 public:

@@ -10,11 +10,8 @@
 
 namespace {
 
-std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
-    const std::string path = dir + "/" + name;
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-}
+using testsupport::countOccurrences;
+using testsupport::writeFile;
 
 std::size_t countLines(const std::string& text) {
     std::size_t lines = 0;
