@@ -34,9 +34,15 @@ make_tree() {
     cp -r "$ROOT/assets" "$SCRATCH/assets"
 }
 
-# Starts the game in the background with standard input not a terminal.
+# Starts the game in the background with standard input not a terminal. Variables named in
+# GAME_UNSET are taken out of its environment.
+GAME_UNSET=""
 start_game() {
-    (cd "$SCRATCH/run" && exec "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt") &
+    (
+        cd "$SCRATCH/run"
+        [[ -n "$GAME_UNSET" ]] && unset $GAME_UNSET
+        exec "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
+    ) &
     GAME_PID=$!
 }
 
