@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     const std::string mode = argv[1];
     if (mode == "logic") return bench::runLogicBench();
-    if (mode == "render") return bench::runRenderBench();
+    if (mode == "render") return bench::runRenderBench(argc, argv);
     if (mode == "shot") return bench::runScreenshot(argc, argv);
+    if (mode == "play") return bench::runScriptedPlay(argc, argv);
     return usage();
 }

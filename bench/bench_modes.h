@@ -6,8 +6,9 @@
 namespace bench {
 
 int runLogicBench();
-int runRenderBench();
+int runRenderBench(int argc, char** argv);
 int runScreenshot(int argc, char** argv);
+int runScriptedPlay(int argc, char** argv);
 
 struct Stats {
     double median = 0.0;

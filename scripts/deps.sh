@@ -10,6 +10,9 @@ BUILD_PACKAGES=(
 )
 TEST_PACKAGES=(
     libgtest-dev xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick
+    # The heavy stage: clang with compiler-rt (libFuzzer, ASan and UBSan runtimes for clang);
+    # g++'s own sanitizer runtimes come with build-essential.
+    clang libclang-rt-dev
 )
 
 packages=("${BUILD_PACKAGES[@]}")
