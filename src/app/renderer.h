@@ -44,6 +44,9 @@ public:
         render::Shader copy;
     };
     void drawFloorFrame(const Game& game, const FloorPrograms& programs);
+    // The look tests' outline of the statue: the window cleared to black and the statue's
+    // triangles drawn from the camera with `flat` (which writes a constant colour), nothing else.
+    void drawStatueMask(const Game& game, const render::Shader& flat);
 
 private:
     void drawText(const std::vector<TextLine>& lines);

@@ -80,6 +80,13 @@ void bindHdrForScene(const HdrTarget& hdr) {
 void bloomComposite(const render::Shader& blur, const render::Shader& composite,
                     const HdrTarget& hdr, const BlurTargets& blurTargets, bool bloomEnabled) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Every blur and composite fragment is opaque (alpha 1) and the quad lies in front of the
+    // cleared depth, so blending and the depth test would only cost a read of the target per
+    // pixel without changing it. They are switched off for these passes and restored after.
+    const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
+    const bool depthWasOn = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
     bool horizontal = true;
     bool first = true;
     blur.use();
@@ -107,6 +114,8 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
     composite.setUniformInt("bloom", bloomEnabled ? 1 : 0);
     composite.setUniformFloat("exposure", 1.0f);
     renderQuad();
+    if (blendWasOn) glEnable(GL_BLEND);
+    if (depthWasOn) glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace effects
