@@ -2,10 +2,12 @@
 // the window shows as a PNG. Used by the look tests and for the README's picture.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +34,10 @@ struct ShotOptions {
     bool bloom = true;
     bool fly = false;
     std::string out = "shot.png";
+    // World points whose window pixel is printed, so a test knows where to look.
+    std::vector<glm::vec3> probes;
+    // Where to write the statue's outline (white on black) seen from the same pose; empty: none.
+    std::string statueMask;
 };
 
 bool parse(int argc, char** argv, ShotOptions& o) {
@@ -56,6 +62,12 @@ bool parse(int argc, char** argv, ShotOptions& o) {
             o.fly = true;
         } else if (arg == "--out") {
             o.out = next();
+        } else if (arg == "--probe") {
+            glm::vec3 p(0.0f);
+            if (std::sscanf(next(), "%f,%f,%f", &p.x, &p.y, &p.z) != 3) return false;
+            o.probes.push_back(p);
+        } else if (arg == "--statue-mask") {
+            o.statueMask = next();
         } else {
             return false;
         }
@@ -82,6 +94,45 @@ bool writeWindow(const std::string& path, int width, int height) {
     return stbi_write_png(path.c_str(), width, height, 3, pixels.data(), width * 3) != 0;
 }
 
+// Prints "probe x,y,z -> column row" per point: the pixel of a PNG row-major from the top-left
+// corner, or "behind" when the point is behind the camera.
+void printProbes(const app::Game& game, const std::vector<glm::vec3>& probes) {
+    const int width = game.settings.width;
+    const int height = game.settings.height;
+    const glm::mat4 projectionView =
+        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix();
+    for (const glm::vec3& p : probes) {
+        const glm::vec4 clip = projectionView * glm::vec4(p, 1.0f);
+        std::printf("probe %g,%g,%g -> ", static_cast<double>(p.x), static_cast<double>(p.y),
+                    static_cast<double>(p.z));
+        if (clip.w <= 0.0f) {
+            std::printf("behind\n");
+            continue;
+        }
+        const float column = (clip.x / clip.w * 0.5f + 0.5f) * static_cast<float>(width);
+        const float row = (0.5f - clip.y / clip.w * 0.5f) * static_cast<float>(height);
+        std::printf("%d %d\n", static_cast<int>(column), static_cast<int>(row));
+    }
+    std::fflush(stdout);
+}
+
+// A program that writes white wherever a mesh covers, through "projectionView" and "model".
+render::Shader flatWhiteProgram() {
+    const std::string stem = "/tmp/glimmer-shot-" + std::to_string(::getpid());
+    const std::string vertexPath = stem + ".vert";
+    const std::string fragmentPath = stem + ".frag";
+    std::ofstream(vertexPath) << "#version 460 core\nlayout(location = 0) in vec3 aPos;\n"
+                                 "uniform mat4 model;\nuniform mat4 projectionView;\n"
+                                 "void main() { gl_Position = projectionView * model * "
+                                 "vec4(aPos, 1.0); }\n";
+    std::ofstream(fragmentPath) << "#version 460 core\nout vec4 color;\n"
+                                   "void main() { color = vec4(1.0); }\n";
+    render::Shader shader(vertexPath.c_str(), fragmentPath.c_str());
+    std::remove(vertexPath.c_str());
+    std::remove(fragmentPath.c_str());
+    return shader;
+}
+
 }  // namespace
 
 int runScreenshot(int argc, char** argv) {
@@ -89,7 +140,8 @@ int runScreenshot(int argc, char** argv) {
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
-                     "[--frames n] [--intro] [--no-bloom] [--fly] [--out file.png]\n");
+                     "[--frames n] [--intro] [--no-bloom] [--fly] [--out file.png] "
+                     "[--probe x,y,z]... [--statue-mask file.png]\n");
         return 2;
     }
     auto session = std::make_unique<app::GameSession>();
@@ -109,6 +161,15 @@ int runScreenshot(int argc, char** argv) {
             if (!writeWindow(options.out, game.settings.width, game.settings.height)) {
                 std::fprintf(stderr, "could not write %s\n", options.out.c_str());
                 return 1;
+            }
+            printProbes(game, options.probes);
+            if (!options.statueMask.empty()) {
+                session->renderer->drawStatueMask(game, flatWhiteProgram());
+                glFinish();
+                if (!writeWindow(options.statueMask, game.settings.width, game.settings.height)) {
+                    std::fprintf(stderr, "could not write %s\n", options.statueMask.c_str());
+                    return 1;
+                }
             }
         }
         glfwSwapBuffers(session->window);

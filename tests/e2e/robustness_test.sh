@@ -51,7 +51,7 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
             wait_exit 5
             problem="no window (exit status $STATUS)"
         else
-            sleep 2.5
+            sleep 1.5
             if ! kill -0 "$GAME_PID" 2>/dev/null; then
                 wait_exit 5
                 problem="stopped while playing (exit status $STATUS)"

@@ -1,0 +1,123 @@
+# Look checks on real frames: sky behind the level, the ledge's shadow, the glow, the statue.
+# Each shot is the real game with the camera placed by glimmerdeep-bench shot; the checks
+# compare regions of the PNGs (means, differences, outlines), never exact bytes.
+# Set LOOK_OUT to a folder to keep the shots there.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+BENCH="$(dirname "$GAME")/glimmerdeep-bench"
+[[ -x "$BENCH" ]] || fail "no glimmerdeep-bench next to $GAME"
+make_tree
+OUT="${LOOK_OUT:-$SCRATCH/shots}"
+mkdir -p "$OUT"
+
+# Runs one shot from the scratch tree; "probe" lines (window pixels of world points) go to
+# $OUT/NAME.txt.
+shot() {
+    local name="$1"
+    shift
+    (cd "$SCRATCH/run" && "$BENCH" shot --out "$OUT/$name.png" "$@") >"$OUT/$name.txt" 2>&1 ||
+        fail "shot $name failed: $(tail -3 "$OUT/$name.txt")"
+    [[ -s "$OUT/$name.png" ]] || fail "shot $name wrote no picture"
+}
+
+# Column and row of the Nth probe (from 1) of a shot.
+probe() { grep '^probe' "$OUT/$1.txt" | sed -n "${2}p" | sed 's/.*-> //'; }
+
+# Mean grey level (0 to 1) of a square of side $4 centred on column $2, row $3 of picture $1.
+box_mean() {
+    local half=$(($4 / 2))
+    convert "$1" -crop "${4}x${4}+$(($2 - half))+$(($3 - half))" +repage -colorspace Gray \
+        -format '%[fx:mean]' info:
+}
+
+# Succeeds when the arithmetic comparison $1 (awk syntax) holds.
+holds() { awk "BEGIN { exit !($1) }"; }
+
+started=$SECONDS
+
+# Sky: looking steeply up from the entrance court, the upper two thirds of the window see no
+# geometry. They must show the sky, not the black the frame is cleared to: not dark everywhere
+# and not flat (the sky has stars and a band of light).
+shot sky --at 0,0,38 --yaw -90 --pitch 60
+sky_mean=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:)
+sky_spread=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray \
+    -format '%[fx:standard_deviation]' info:)
+sky_black=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray -threshold 1% \
+    -format '%[fx:1-mean]' info:)
+echo "sky: mean $sky_mean, spread $sky_spread, black fraction $sky_black"
+holds "$sky_mean > 0.03" || fail "the sky region is as dark as the cleared frame (mean $sky_mean)"
+holds "$sky_spread > 0.02" || fail "the sky region is flat (spread $sky_spread)"
+holds "$sky_black < 0.05" || fail "$sky_black of the sky region is the clear colour"
+
+# Shadow: from above and behind the ledge at (4, 10, -2), its shadow falls on the floor at
+# about z = -5 (the sun shines from (0, 70, 20) toward the origin). The floor there must be
+# darker than the floor 4.5 units to either side, outside the shadow.
+shot shadow --fly --at 4,5,-14 --yaw 90 --pitch -30 \
+    --probe 4,0,-5 --probe 8.5,0,-5 --probe -0.5,0,-5
+read -r sx sy <<<"$(probe shadow 1)"
+read -r lx ly <<<"$(probe shadow 2)"
+read -r rx ry <<<"$(probe shadow 3)"
+in_shadow=$(box_mean "$OUT/shadow.png" "$sx" "$sy" 40)
+lit_left=$(box_mean "$OUT/shadow.png" "$lx" "$ly" 40)
+lit_right=$(box_mean "$OUT/shadow.png" "$rx" "$ry" 40)
+echo "shadow: floor in shadow $in_shadow, beside it $lit_left and $lit_right"
+holds "$lit_left > 1.5 * $in_shadow + 0.05" ||
+    fail "the floor beside the ledge ($lit_left) is not brighter than its shadow ($in_shadow)"
+holds "$lit_right > 1.5 * $in_shadow + 0.05" ||
+    fail "the floor beside the ledge ($lit_right) is not brighter than its shadow ($in_shadow)"
+
+# Glow: the same view of the lamp at (17.5, 16, 10) with bloom on and off; nothing else
+# differs between the two. Around the lamp (a box on it, less the lamp's own saturated pixels)
+# the picture must be brighter with the glow.
+glow_pose=(--fly --at 6,12,10 --yaw 0 --pitch 15 --probe 17.5,16,10)
+shot glow_on "${glow_pose[@]}"
+shot glow_off "${glow_pose[@]}" --no-bloom
+read -r gx gy <<<"$(probe glow_on 1)"
+box="120x120+$((gx - 60))+$((gy - 60))"
+convert "$OUT/glow_on.png" -crop "$box" +repage "$OUT/glow_on_box.png"
+convert "$OUT/glow_off.png" -crop "$box" +repage "$OUT/glow_off_box.png"
+convert "$OUT/glow_off_box.png" -fx 'max(r,max(g,b))' -threshold 90% -negate "$OUT/glow_ring.png"
+ring=$(convert "$OUT/glow_ring.png" -format '%[fx:mean]' info:)
+# Mean of (with - without) over the ring, stored around 0.5 so negative values survive.
+shifted=$(convert "$OUT/glow_on_box.png" "$OUT/glow_off_box.png" "$OUT/glow_ring.png" \
+    -fx 'u[2].r * (u[0].intensity - u[1].intensity) + 0.5' -format '%[fx:mean]' info:)
+gain=$(awk -v m="$shifted" -v f="$ring" 'BEGIN { printf "%.5f", (f > 0 ? (m - 0.5) / f : 0) }')
+echo "glow: the lamp's surroundings ($ring of the box) gain $gain with bloom"
+holds "$ring > 0.3" || fail "the lamp fills the box around it ($ring left)"
+holds "$gain > 0.002" || fail "bloom does not brighten the lamp's surroundings (gain $gain)"
+
+# Statue: two views 6 degrees either side of the statue's upright axis, each aimed at it, with
+# the statue's outline drawn alone from the same pose. The outline barely changes between the
+# two, but the mirror-like stone's colours must: inside the common outline the pictures differ.
+# (A statue shaded flat, or the same from every side, fails this; the figure's own relief also
+# shifts a little between the views, so the check cannot tell the reflection's share apart.)
+statue_shot() {
+    local name="$1" degrees="$2"
+    local pose
+    pose=$(awk -v d="$degrees" 'BEGIN { a = d * 3.14159265 / 180; r = 6.5;
+        printf "%.4f,1,%.4f %.4f", 6 + r * sin(a), 17 + r * cos(a), -90 - d }')
+    read -r at yaw <<<"$pose"
+    shot "$name" --fly --at "$at" --yaw "$yaw" --pitch -8 --statue-mask "$OUT/${name}_mask.png"
+}
+statue_shot statue_a -6
+statue_shot statue_b 6
+mask_a="$OUT/statue_a_mask.png"
+mask_b="$OUT/statue_b_mask.png"
+area_a=$(convert "$mask_a" -colorspace Gray -format '%[fx:mean]' info:)
+holds "$area_a > 0.02" || fail "the statue covers too little of the view to judge ($area_a)"
+# Common outline, shrunk so that edge pixels do not count as colour changes.
+convert "$mask_a" "$mask_b" -compose Multiply -composite -colorspace Gray \
+    -morphology Erode Disk:3 "$OUT/statue_common.png"
+overlap=$(convert "$mask_a" "$mask_b" -compose Multiply -composite -colorspace Gray \
+    -format '%[fx:mean]' info:)
+either=$(convert "$mask_a" "$mask_b" -compose Lighten -composite -colorspace Gray \
+    -format '%[fx:mean]' info:)
+common=$(convert "$OUT/statue_common.png" -format '%[fx:mean]' info:)
+convert "$OUT/statue_a.png" "$OUT/statue_b.png" -compose Difference -composite \
+    -colorspace Gray "$OUT/statue_common.png" -compose Multiply -composite "$OUT/statue_diff.png"
+change=$(convert "$OUT/statue_diff.png" -format "%[fx:mean / $common]" info:)
+echo "statue: outline overlap $overlap of $either, mean change inside $change"
+holds "$overlap > 0.9 * $either" || fail "the statue's outline moved too much ($overlap of $either)"
+holds "$change > 0.003" || fail "the statue looks the same from both sides (change $change)"
+
+echo "look checks passed in $((SECONDS - started)) s"
