@@ -10,7 +10,9 @@
 #include "app/game_rules.h"
 #include "app/input.h"
 #include "bench/bench_modes.h"
+#include "physics/character_controller.h"
 #include "render/model.h"
+#include "tools/level_route.h"
 
 namespace bench {
 
@@ -69,17 +71,34 @@ int runLogicBench() {
         app::runFrame(game, nullptr);
     }
 
-    // The player walks forward while turning slowly, a loop of about 12 s, so that the route
-    // sweeps walls, steps and the court; a jump every two seconds.
+    // The player walks the level's route through the west gate, over the dais (gem 1) and
+    // between the tanks to gem 2, aiming with the mouse and holding W, with a jump now and then;
+    // at the end of the route it is put back at the start and walks it again (the gems stay
+    // collected, so the game goes on).
     std::vector<double> samples;
     samples.reserve(10000);
     double cursorX = 0.0;
     app::handleCursor(game, cursorX, 0.0);
+    const size_t lastLeg = 8;  // up to gem 2; the third gem would end the game
+    size_t waypoint = 1;
     for (int frame = 0; frame < 10000; ++frame) {
         clock.seconds += dt;
-        cursorX += 2.5;
-        app::handleCursor(game, cursorX, 0.0);
-        if (frame % 120 == 0) app::handleKey(game, GLFW_KEY_SPACE, GLFW_PRESS);
+        const glm::vec3 eye = game.player.camera.position;
+        const glm::vec2 target(assetgen::route::kRoute[waypoint].x,
+                               assetgen::route::kRoute[waypoint].z);
+        const glm::vec2 toTarget = target - glm::vec2(eye.x, eye.z);
+        if (glm::length(toTarget) < 0.3f) {
+            if (++waypoint > lastLeg) {
+                waypoint = 1;
+                game.player.controller->setFootPosition(glm::dvec3(0.0, 0.0, 50.0));
+            }
+        } else {
+            const float wanted = std::atan2(toTarget.y, toTarget.x) * 57.29578f;
+            const float turn = std::remainder(wanted - game.player.camera.yaw, 360.0f);
+            cursorX += static_cast<double>(turn / game.player.camera.mouseSensitivity);
+            app::handleCursor(game, cursorX, 0.0);
+        }
+        if (frame % 150 == 0) app::handleKey(game, GLFW_KEY_SPACE, GLFW_PRESS);
         const auto start = std::chrono::steady_clock::now();
         app::runFrame(game, nullptr);
         const auto end = std::chrono::steady_clock::now();
