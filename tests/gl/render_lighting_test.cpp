@@ -166,7 +166,7 @@ protected:
                   static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
-        white = solidTexture(255, 255, 255);
+        white = testsupport::makeSolidTexture(255, 255, 255);
         std::vector<render::Vertex> vertices(4);
         const glm::vec2 corners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
         for (std::size_t i = 0; i < 4; ++i) {
@@ -177,16 +177,6 @@ protected:
         quad = std::make_unique<render::Mesh>(
             vertices, std::vector<GLuint>{0, 1, 2, 0, 2, 3},
             std::vector<render::Texture>{{white, "texture_diffuse", "white.png"}});
-    }
-
-    static GLuint solidTexture(unsigned char r, unsigned char g, unsigned char b) {
-        GLuint id = 0;
-        glGenTextures(1, &id);
-        glBindTexture(GL_TEXTURE_2D, id);
-        const unsigned char pixel[4] = {r, g, b, 255};
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        return id;
     }
 
     // Camera matrices and the quad's placement, on the current program (`shader`'s).

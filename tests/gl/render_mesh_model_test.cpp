@@ -18,22 +18,13 @@
 namespace {
 
 using testsupport::countOccurrences;
+using testsupport::makeSolidTexture;
 using testsupport::writeFile;
 
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels) {
     ASSERT_NE(
         stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels), 0);
-}
-
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    const unsigned char pixel[4] = {r, g, b, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    return id;
 }
 
 std::vector<render::Vertex> triangleVertices() {

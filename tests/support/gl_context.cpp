@@ -43,6 +43,16 @@ void GlTest::SetUp() {
         << "no OpenGL 4.6 context: run GL tests under Xvfb with the Mesa version overrides";
 }
 
+GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    const unsigned char pixel[4] = {r, g, b, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    return id;
+}
+
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
     : previous_(std::filesystem::current_path().string()) {
     std::filesystem::current_path(dir);

@@ -20,6 +20,9 @@ protected:
     void SetUp() override;
 };
 
+// A 1 x 1 RGBA texture of one colour, nearest-filtered (needs the current context).
+GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b);
+
 // Runs `fn` with the working directory set to `dir` (the game reads "../assets/..." paths).
 class ScopedWorkingDirectory {
 public:
