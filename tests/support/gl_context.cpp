@@ -3,26 +3,51 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 namespace testsupport {
+
+namespace {
+
+void printGlfwError(int code, const char* description) {
+    std::cerr << "GLFW error " << code << ": " << description << std::endl;
+}
+
+GLFWwindow* createHiddenWindow() {
+    if (!glfwInit()) return nullptr;
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
+    if (!window) {
+        glfwTerminate();
+        return nullptr;
+    }
+    return window;
+}
+
+}  // namespace
 
 GLFWwindow* sharedGlWindow() {
     static GLFWwindow* window = nullptr;
     static bool tried = false;
     if (!tried) {
         tried = true;
-        if (!glfwInit()) return nullptr;
-        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
-        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
+        glfwSetErrorCallback(printGlfwError);
+        // Several test processes share one X server; a busy server can refuse a connection for a
+        // moment, so a few tries are made before the context counts as missing.
+        for (int attempt = 0; attempt < 5 && !window; ++attempt) {
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            window = createHiddenWindow();
+        }
         if (!window) return nullptr;
         glfwMakeContextCurrent(window);
         glewExperimental = GL_TRUE;
