@@ -9,9 +9,9 @@
 #include "app/game_loop.h"
 #include "app/game_rules.h"
 #include "app/input.h"
+#include "app/level_geometry.h"
 #include "bench/bench_modes.h"
 #include "physics/character_controller.h"
-#include "render/model.h"
 #include "tools/level_route.h"
 
 namespace bench {
@@ -36,11 +36,6 @@ public:
     void setFaceCulling(bool) override {}
 };
 
-app::MeshLists lists(const char* path) {
-    render::Model model(path, render::ModelUpload::CpuOnly);
-    return app::MeshLists{path, model.positionList(), model.indexList()};
-}
-
 }  // namespace
 
 Stats summarize(std::vector<double> samples) {
@@ -59,9 +54,7 @@ int runLogicBench() {
     game.settings.width = 1280;
     game.settings.height = 720;
     game.settings.brightness = 1.0f;
-    app::buildWorld(game, app::LevelGeometry{lists("../assets/objects/level/lvl3_1.obj"),
-                                             lists("../assets/objects/brick/brickOrigin.obj"),
-                                             lists("../assets/objects/plattform/plattformOrigin.obj")});
+    app::buildWorld(game, app::loadLevelGeometry());
     app::startClocks(game);
 
     const double dt = 1.0 / 60.0;

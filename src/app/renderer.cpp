@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "app/hud.h"
+#include "app/level_geometry.h"
 #include "effects/render_quad.h"
 #include "app/level_layout.h"
 
@@ -19,9 +20,7 @@ namespace {
 constexpr const char* kLitVertex = "../assets/shaders/vShaderMultipleLights_textured.txt";
 constexpr const char* kLitFragment = "../assets/shaders/fShaderMultipleLights_textured.txt";
 
-MeshLists listsOf(const render::Model& model, const char* path) {
-    return MeshLists{path, model.positionList(), model.indexList()};
-}
+std::string asset(const char* relative) { return std::string(kAssetDir) + relative; }
 
 // The software renderer keeps the 10048 x 10048 shadow map (about 400 MB) in ordinary heap
 // memory and zeroes it when it is created. Faulted in 4 KiB at a time that took over a second of
@@ -61,20 +60,20 @@ void restoreAllocator() {
 }  // namespace
 
 Renderer::Renderer()
-    : level_("../assets/objects/level/lvl3_1.obj"),
-      platform_("../assets/objects/plattform/plattformOrigin.obj"),
-      brick_("../assets/objects/brick/brickOrigin.obj"),
-      lamp_("../assets/objects/lamp/bos.obj"),
-      spikes_("../assets/objects/spikes/spikes.obj"),
-      gem_("../assets/objects/diamond/diamant.obj"),
-      statue_("../assets/objects/statue/statue.obj"),
-      waves_("../assets/objects/waves/waves.obj"),
-      speech_("../assets/objects/speech/speech.obj") {}
+    : level_(asset(kLevelModel)),
+      platform_(asset(kPlatformModel)),
+      brick_(asset(kBrickModel)),
+      lamp_(asset(kLampModel)),
+      spikes_(asset(kSpikesModel)),
+      gem_(asset(kGemModel)),
+      statue_(asset(kStatueModel)),
+      waves_(asset(kWavesModel)),
+      speech_(asset(kSpeechModel)) {}
 
 LevelGeometry Renderer::levelGeometry() const {
-    return LevelGeometry{listsOf(level_, "../assets/objects/level/lvl3_1.obj"),
-                         listsOf(brick_, "../assets/objects/brick/brickOrigin.obj"),
-                         listsOf(platform_, "../assets/objects/plattform/plattformOrigin.obj")};
+    return LevelGeometry{meshListsOf(level_, asset(kLevelModel)),
+                         meshListsOf(brick_, asset(kBrickModel)),
+                         meshListsOf(platform_, asset(kPlatformModel))};
 }
 
 void Renderer::createPrograms(const Settings& settings) {

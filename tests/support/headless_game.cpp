@@ -3,7 +3,7 @@
 
 #include "app/game_rules.h"
 #include "app/input.h"
-#include "render/model.h"
+#include "app/level_geometry.h"
 
 namespace testsupport {
 
@@ -32,13 +32,7 @@ app::MeshLists floorLists(const std::string& name, float half, float y) {
 }
 
 app::LevelGeometry realLevelGeometry() {
-    const std::string objects = std::string(GLIMMER_SOURCE_DIR) + "/assets/objects/";
-    auto lists = [&](const std::string& relative) {
-        render::Model model(objects + relative, render::ModelUpload::CpuOnly);
-        return app::MeshLists{objects + relative, model.positionList(), model.indexList()};
-    };
-    return app::LevelGeometry{lists("level/lvl3_1.obj"), lists("brick/brickOrigin.obj"),
-                              lists("plattform/plattformOrigin.obj")};
+    return app::loadLevelGeometry(std::string(GLIMMER_SOURCE_DIR) + "/assets/");
 }
 
 app::LevelGeometry simpleLevelGeometry() {
