@@ -6,8 +6,12 @@
 #include <assimp/scene.h>
 #include <stb_image.h>
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
+#include <assimp/MemoryIOWrapper.h>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <utility>
@@ -56,12 +60,49 @@ bool isUsableTriangle(const aiMesh& mesh, const aiFace& face) {
     return glm::dot(cross, cross) > 0.0f;
 }
 
+// Serves the files Assimp opens, with material libraries cleaned first: Debian's Assimp 5.2
+// dereferences a null material when a texture statement (map_Kd and the like) comes before any
+// "newmtl", and crashes the game. Such statements belong to no material, so they are dropped.
+class MaterialLibraryGuard : public Assimp::DefaultIOSystem {
+public:
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        Assimp::IOStream* stream = Assimp::DefaultIOSystem::Open(file, mode);
+        const std::size_t length = file ? std::strlen(file) : 0;
+        if (stream == nullptr || length < 4 || std::strcmp(file + length - 4, ".mtl") != 0) {
+            return stream;
+        }
+        std::string text(stream->FileSize(), '\0');
+        text.resize(stream->Read(text.data(), 1, text.size()));
+        Close(stream);
+        text = fromFirstMaterial(text);
+        auto* bytes = new std::uint8_t[text.size() + 1];
+        std::memcpy(bytes, text.data(), text.size());
+        // The stream owns the copy and frees it when Assimp closes it.
+        return new Assimp::MemoryIOStream(bytes, text.size(), true);
+    }
+
+    // The text from the first line that starts a material ("newmtl", after any blanks) on.
+    static std::string fromFirstMaterial(const std::string& text) {
+        for (std::size_t line = 0; line < text.size();) {
+            const std::size_t start = text.find_first_not_of(" \t", line);
+            if (start != std::string::npos && text.compare(start, 6, "newmtl") == 0) {
+                return text.substr(line);
+            }
+            const std::size_t end = text.find('\n', line);
+            if (end == std::string::npos) break;
+            line = end + 1;
+        }
+        return "";
+    }
+};
+
 }  // namespace
 
 Model::Model(const std::string& path, ModelUpload upload) : upload_(upload) { importFile(path); }
 
 void Model::importFile(const std::string& path) {
     Assimp::Importer importer;
+    importer.SetIOHandler(new MaterialLibraryGuard);
     const aiScene* scene = nullptr;
     // Assimp reports most bad files through a null scene, but some readers let exceptions out.
     try {

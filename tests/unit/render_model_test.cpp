@@ -196,3 +196,23 @@ TEST_F(RenderModelFiles, DegenerateFacesAreDroppedFromAnOtherwiseGoodMesh) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RenderModelFiles, TextureStatementsBeforeAnyMaterialAreIgnoredNotFatal) {
+    // The importer's own reader crashes on a map_Kd that belongs to no material.
+    writeFile(dir, "loose.mtl",
+              "# made by hand\nKd 1 1 1\nmap_Kd loose.png\nnewmtl stone\nKd 0.5 0.5 0.5\n");
+    writeFile(dir, "orphan.mtl", "map_Kd lost.png\nmap_Ks lost.png\n");
+    for (const char* library : {"loose.mtl", "orphan.mtl"}) {
+        const std::string path =
+            writeFile(dir, "tri.obj",
+                      std::string("mtllib ") + library +
+                          "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl stone\nf 1 2 3\n");
+        const render::Model model(path, render::ModelUpload::CpuOnly);
+        EXPECT_TRUE(model.loaded()) << library;
+        EXPECT_EQ(model.indexList().size(), 3u) << library;
+    }
+}
+
+}  // namespace
