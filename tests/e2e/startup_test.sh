@@ -69,7 +69,7 @@ for n in $(seq 90 120); do
     fi
 done
 [[ -n "$display" ]] || fail "no free X display number"
-Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true; cleanup' EXIT
 for _ in $(seq 1 50); do

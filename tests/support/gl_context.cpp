@@ -3,13 +3,11 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
-#include <thread>
 
 namespace testsupport {
 
@@ -42,12 +40,7 @@ GLFWwindow* sharedGlWindow() {
     if (!tried) {
         tried = true;
         glfwSetErrorCallback(printGlfwError);
-        // Several test processes share one X server; a busy server can refuse a connection for a
-        // moment, so a few tries are made before the context counts as missing.
-        for (int attempt = 0; attempt < 5 && !window; ++attempt) {
-            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            window = createHiddenWindow();
-        }
+        window = createHiddenWindow();
         if (!window) return nullptr;
         glfwMakeContextCurrent(window);
         glewExperimental = GL_TRUE;
