@@ -24,6 +24,11 @@ constexpr float kPushStrength = 300.0f;
 // Slide iterations of one side pass; a corner needs two, the rest is margin.
 constexpr int kSlideIterations = 8;
 constexpr int kRecoveryIterations = 6;
+// Rounds of a recovery push spent balancing the contacts against each other.
+constexpr int kPushSweeps = 8;
+// Penetrations shallower than this are left alone; pushes clear by a little more.
+constexpr btScalar kRecoveryTolerance = 1e-4f;
+constexpr btScalar kRecoverySkin = 1e-3f;
 
 bool isSolidForPlayer(const btCollisionObject* object, const btCollisionObject* self,
                       const btBroadphaseProxy* proxy) {
@@ -72,39 +77,58 @@ struct SweepCallback : btCollisionWorld::ClosestConvexResultCallback {
     int triangle = -1;
 };
 
-// The deepest penetration of the capsule into anything solid.
+// One place where the capsule reaches into something solid: the way out and how far.
+struct Penetration {
+    btVector3 out;
+    btScalar depth;
+};
+
+// Every penetration of the capsule into anything solid, and the deepest one.
 struct PenetrationCallback : btCollisionWorld::ContactResultCallback {
     // `tested` is the capsule being tested: the controller's body, or a probe standing in for
-    // it, in which case the body itself is `ignored`.
+    // it, in which case the body itself is `ignored`. `found`, when given, collects every
+    // penetration deeper than the tolerance.
     PenetrationCallback(const btCollisionObject* tested, const btCollisionObject* ignored,
-                        btScalar tolerance)
-        : self(tested), skip(ignored), threshold(-tolerance) {}
+                        btScalar tolerance, std::vector<Penetration>* found = nullptr)
+        : self(tested), skip(ignored), threshold(-tolerance), all(found) {}
 
     bool needsCollision(btBroadphaseProxy* proxy) const override {
         const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
-        return object != skip && isSolidForPlayer(object, self, proxy);
+        return object != skip && (proxy->m_collisionFilterGroup & groups) != 0 &&
+               isSolidForPlayer(object, self, proxy);
     }
 
     btScalar addSingleResult(btManifoldPoint& point, const btCollisionObjectWrapper* wrap0, int,
                              int, const btCollisionObjectWrapper* wrap1, int, int) override {
         const btScalar distance = point.getDistance();
-        if (distance >= threshold || distance >= deepest) return 0;
+        if (distance >= threshold) return 0;
         // The normal points from the second object towards the first.
         const bool capsuleFirst = wrap0->getCollisionObject() == self;
         const bool capsuleSecond = wrap1->getCollisionObject() == self;
         if (!capsuleFirst && !capsuleSecond) return 0;
         btVector3 out = capsuleFirst ? point.m_normalWorldOnB : -point.m_normalWorldOnB;
         if (!std::isfinite(out.x()) || !std::isfinite(out.y()) || !std::isfinite(out.z())) return 0;
-        deepest = distance;
-        pushOut = out;
+        if (all) all->push_back(Penetration{out, -distance});
+        deepest = std::min(deepest, distance);
         return 0;
     }
 
     const btCollisionObject* self;
     const btCollisionObject* skip;
+    int groups = mask::PlayerQuery;
     btScalar threshold;
+    std::vector<Penetration>* all;
     btScalar deepest = 0;
-    btVector3 pushOut{0, 0, 0};
+};
+
+// Whether a straight line crosses level geometry that never moves.
+struct StaticRayCallback : btCollisionWorld::ClosestRayResultCallback {
+    StaticRayCallback(const btVector3& from, const btVector3& to)
+        : ClosestRayResultCallback(from, to) {}
+    bool needsCollision(btBroadphaseProxy* proxy) const override {
+        const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+        return (proxy->m_collisionFilterGroup & group::Static) != 0 && object->hasContactResponse();
+    }
 };
 
 struct Hit {
@@ -130,8 +154,10 @@ struct CharacterController::Impl {
     btCapsuleShape* capsule = nullptr;
     // One capsule per cylinder height used so far: crouching swaps between two of them.
     std::vector<std::pair<float, std::unique_ptr<btCapsuleShape>>> capsules;
-    // A body outside the world for testing whether a taller capsule fits.
+    // A body outside the world for testing whether a capsule fits somewhere.
     btCollisionObject probe;
+    // Kept between moves so that recovery allocates nothing once warmed up.
+    std::vector<Penetration> penetrations;
 
     float radius = 0.2f;
     float height = 4.0f;
@@ -201,16 +227,71 @@ struct CharacterController::Impl {
         return true;
     }
 
-    // Pushes the capsule out of whatever it overlaps, deepest contact first; mesh edges give
-    // odd normals, so a few small iterations settle better than one big push.
+    // Whether the capsule would stand clear of everything solid with its centre at `at`.
+    bool clearAt(const btVector3& at) {
+        probe.setCollisionShape(capsule);
+        probe.setWorldTransform(btTransform(btQuaternion::getIdentity(), at));
+        PenetrationCallback callback(&probe, body, kRecoveryTolerance);
+        world->contactTest(&probe, callback);
+        return callback.deepest >= 0;
+    }
+
+    // A push may move the capsule out of something, never through a face of the level.
+    bool crossesLevel(const btVector3& from, const btVector3& to) const {
+        if ((to - from).length2() < btScalar(1e-12)) return false;
+        StaticRayCallback callback(from, to);
+        world->rayTest(from, to, callback);
+        return callback.hasHit();
+    }
+
+    // Squeezed between two things (a platform coming down on a pedestal): nothing is free along
+    // the pushes, so the capsule goes sideways to the nearest spot where it fits.
+    bool squeezeOut() {
+        constexpr int kDirections = 16;
+        constexpr btScalar kReach = 6.0f;
+        for (btScalar distance = radius; distance <= kReach; distance += radius) {
+            for (int d = 0; d < kDirections; ++d) {
+                const btScalar angle = SIMD_2_PI * static_cast<btScalar>(d) / kDirections;
+                const btVector3 at =
+                    centre + btVector3(std::cos(angle), 0, std::sin(angle)) * distance;
+                if (clearAt(at) && !crossesLevel(centre, at)) {
+                    centre = at;
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // Pushes the capsule out of whatever it overlaps. Each round gathers every contact and finds
+    // one push that clears them all (mesh edges give odd normals, so a few rounds settle better
+    // than one). Contacts that push against each other cannot all be cleared: then sideways.
     void recover() {
         for (int i = 0; i < kRecoveryIterations; ++i) {
             commitPose();
-            PenetrationCallback callback(body, body, btScalar(1e-4));
+            penetrations.clear();
+            PenetrationCallback callback(body, body, kRecoveryTolerance, &penetrations);
             world->contactTest(body, callback);
-            if (callback.deepest >= 0) break;
-            centre += callback.pushOut * (-callback.deepest + btScalar(1e-3));
+            if (penetrations.empty()) return;
+            btVector3 push(0, 0, 0);
+            for (int sweep = 0; sweep < kPushSweeps; ++sweep) {
+                for (const Penetration& p : penetrations) {
+                    const btScalar missing = p.depth + kRecoverySkin - push.dot(p.out);
+                    if (missing > 0) push += p.out * missing;
+                }
+            }
+            bool cleared = true;
+            for (const Penetration& p : penetrations) {
+                if (push.dot(p.out) < p.depth - kRecoveryTolerance) cleared = false;
+            }
+            if (cleared && !crossesLevel(centre, centre + push)) {
+                centre += push;
+            } else if (!squeezeOut()) {
+                // Nowhere to go: better to stay squeezed this frame than to pass through a face.
+                return;
+            }
         }
+        commitPose();
     }
 
     void push(const Hit& hit, const btVector3& direction, float elapsed, bool& pushed) {
@@ -427,6 +508,14 @@ bool CharacterController::resize(float height) {
 }
 
 ControllerState CharacterController::getState() const { return impl_->state; }
+
+float CharacterController::staticOverlap() const {
+    const Impl& c = *impl_;
+    PenetrationCallback callback(c.body, c.body, btScalar(0));
+    callback.groups = group::Static;
+    c.world->contactTest(c.body, callback);
+    return static_cast<float>(-callback.deepest);
+}
 
 float CharacterController::radius() const { return impl_->radius; }
 float CharacterController::height() const { return impl_->height; }

@@ -39,6 +39,9 @@ public:
     // something solid; the capsule keeps its height then.
     bool resize(float height);
     ControllerState getState() const;
+    // How deep the capsule reaches into level geometry that never moves (world units, 0 when
+    // clear): what a sound move must keep at zero.
+    float staticOverlap() const;
 
     float radius() const;
     float height() const;
