@@ -5,7 +5,9 @@
 //   peaks near 22.7 but only far from any wall). Entrance court outside the front wall:
 //   x -20..22, z 15.7..54, walls 18 high. The front wall (z 14.7..15.7) has two openings:
 //     - west gate   x -16.5..-12.5, 8 high, always open;
-//     - east door   x  12.5..17.5, 5 high, filled by the 25 loose bricks (optional way in).
+//     - east door   x  12.2..17.8, 5.5 high, filled by the 25 loose bricks (x 12.5..17.5,
+//                   y 0..5: optional way in). The frame stands 0.3 clear of the bricks at the
+//                   sides and 0.5 above them: a frame that touches them holds them in place.
 //   Hazards are raised tanks whose rims are far above a 0.5 step, so nobody walks into them:
 //     - water tank  rim x -9.6..10.6, z -3.1..6.1, rim top 3.0; basin floor 0.5, water 2.5
 //                   (hazard 2 slab x -9..10, z -2.5..5.5 at y 2.5 lies inside the rim);
@@ -312,9 +314,9 @@ MeshBuilder buildLevelMesh() {
     // Front wall, with the west gate and the brick door left open.
     mesh.addBox({-33.5f, 0, 14.7f}, {-16.5f, h, 15.7f}, wall);
     mesh.addBox({-16.5f, 8.0f, 14.7f}, {-12.5f, h, 15.7f}, wall, true);
-    mesh.addBox({-12.5f, 0, 14.7f}, {12.5f, h, 15.7f}, wall);
-    mesh.addBox({12.5f, 5.0f, 14.7f}, {17.5f, h, 15.7f}, wall, true);
-    mesh.addBox({17.5f, 0, 14.7f}, {23.0f, h, 15.7f}, wall);
+    mesh.addBox({-12.5f, 0, 14.7f}, {12.2f, h, 15.7f}, wall);
+    mesh.addBox({12.2f, 5.5f, 14.7f}, {17.8f, h, 15.7f}, wall, true);
+    mesh.addBox({17.8f, 0, 14.7f}, {23.0f, h, 15.7f}, wall);
     // Gate posts of iron, so the always-open way in stands out from the wall.
     const auto iron = bands(Band::Iron, Band::Iron);
     mesh.addBox({-17.1f, 0, 14.4f}, {-16.5f, 8.6f, 16.0f}, iron);

@@ -91,6 +91,12 @@ void buildWorld(Game& game, LevelGeometry geometry) {
     physics::Shape* spikesShape = world.createBoxShape(glm::vec3(1.0f), levelMaterial, false);
     world.setShapeName(spikesShape, "spikesShapePhysX");
     actors.spikes = world.createKinematicActor(spikesShape, layout::kSpikesStart);
+
+    for (const layout::Bound& bound : layout::kBounds) {
+        physics::Shape* box =
+            world.createBoxShape((bound.hi - bound.lo) * 0.5f, levelMaterial, false);
+        world.createStaticActor(box, (bound.lo + bound.hi) * 0.5f);
+    }
 }
 
 void startClocks(Game& game) {

@@ -35,6 +35,25 @@ inline constexpr glm::vec3 kSpikesStart{-7.0f, 10.0f, 0.0f};
 inline constexpr float kSpikesBase = 10.0f;
 inline constexpr glm::vec3 kWallBase{13.0f, 0.0f, 15.2f};
 inline constexpr float kWallBrickDensity = 10.0f;
+// Walls nobody sees: boxes over everything outside the arena, the entrance court and the strip of
+// front wall between them, from the ground up, and a lid well above the wall tops (a flight
+// still rises far above them). A player who jumps again and again against a wall, or from a lamp
+// post or buttress near one, meets them above the wall top and never stands on it; a flying
+// player stays inside too. Their shapes have no name, so touching them never ends a jump.
+struct Bound {
+    glm::vec3 lo;
+    glm::vec3 hi;
+};
+inline constexpr float kLidHeight = 45.0f;
+inline constexpr std::array<Bound, 7> kBounds = {
+    Bound{{-40.0f, 0.0f, -36.0f}, {-32.0f, kLidHeight + 4.0f, 62.0f}},
+    Bound{{-32.0f, 0.0f, 14.7f}, {-20.0f, kLidHeight + 4.0f, 62.0f}},
+    Bound{{19.0f, 0.0f, -36.0f}, {30.0f, kLidHeight + 4.0f, 14.7f}},
+    Bound{{22.0f, 0.0f, 14.7f}, {30.0f, kLidHeight + 4.0f, 62.0f}},
+    Bound{{-32.0f, 0.0f, -36.0f}, {19.0f, kLidHeight + 4.0f, -28.0f}},
+    Bound{{-20.0f, 0.0f, 54.0f}, {22.0f, kLidHeight + 4.0f, 62.0f}},
+    Bound{{-40.0f, kLidHeight, -36.0f}, {30.0f, kLidHeight + 4.0f, 62.0f}}};
+
 inline constexpr float kLampScale = 0.5f;
 inline constexpr float kWallBrickScale = 0.5f;
 
