@@ -109,8 +109,9 @@ int startGame(GameSession& session) {
     glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
 
     session.renderer->createPrograms(settings);
-    startClocks(game);
     session.renderer->createTargets(settings);
+    // Last: the frame clock, the intro's ticks and the water's time start with the first frame.
+    startClocks(game);
     return 0;
 }
 

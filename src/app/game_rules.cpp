@@ -102,6 +102,9 @@ void buildWorld(Game& game, LevelGeometry geometry) {
 void startClocks(Game& game) {
     game.rules.lastSecond = game.clock.calendarSeconds();
     game.startMs = game.clock.monotonicMs();
+    // The first play frame measures from here, not from the start of the window system: a slow
+    // start-up must not become one huge first step.
+    game.lastFrame = static_cast<float>(game.clock.glfwTime());
 }
 
 void updatePlatform(Game& game) {

@@ -10,7 +10,8 @@ namespace app {
 // actor; start-up goes on.
 void buildWorld(Game& game, LevelGeometry geometry);
 
-// Starts the one-second tick and the wave clock.
+// Starts the one-second tick, the wave clock and the frame clock; called right before the first
+// frame, so that neither the intro nor the first frame's step pays for start-up.
 void startClocks(Game& game);
 
 // Moves the platform one frame's worth up or down between heights 4 and 6.
