@@ -1,9 +1,13 @@
 // Headless game set-up for logic tests and the playthroughs.
 #include "support/headless_game.h"
 
+#include <cmath>
+#include <sstream>
+
 #include "app/game_rules.h"
 #include "app/input.h"
 #include "app/level_geometry.h"
+#include "physics/character_controller.h"
 
 namespace testsupport {
 
@@ -36,18 +40,61 @@ app::LevelGeometry realLevelGeometry() {
 }
 
 app::LevelGeometry simpleLevelGeometry() {
-    return app::LevelGeometry{floorLists("floor", 200.0f, 0.0f),
-                              boxLists("brick", glm::vec3(-1.0f), glm::vec3(1.0f)),
-                              boxLists("platform", glm::vec3(-1.0f, -0.25f, -1.0f),
-                                       glm::vec3(1.0f, 0.25f, 1.0f))};
+    return app::LevelGeometry{
+        floorLists("floor", 200.0f, 0.0f), boxLists("brick", glm::vec3(-1.0f), glm::vec3(1.0f)),
+        boxLists("platform", glm::vec3(-1.0f, -0.25f, -1.0f), glm::vec3(1.0f, 0.25f, 1.0f))};
 }
 
-HeadlessGame::HeadlessGame(app::LevelGeometry geometry)
+namespace {
+
+bool finite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// The arena, the strip of the front wall between it and the court, and the court (x, z).
+constexpr glm::vec4 kWalledAreas[] = {
+    {-32.0f, -28.0f, 19.0f, 14.7f}, {-20.0f, 14.7f, 22.0f, 15.7f}, {-20.0f, 15.7f, 22.0f, 54.0f}};
+
+}  // namespace
+
+std::string unsoundState(const app::Game& g) {
+    for (size_t i = 0; i < g.actors.wallBricks.size(); ++i) {
+        if (!finite(g.world.actorPosition(g.actors.wallBricks[i]))) {
+            return "wall brick " + std::to_string(i) + " is not finite";
+        }
+    }
+    if (!finite(g.world.actorPosition(g.actors.platform)) ||
+        !finite(g.world.actorPosition(g.actors.spikes))) {
+        return "a moving piece is not finite";
+    }
+    const physics::Camera& cam = g.player.camera;
+    const glm::vec3 foot(g.player.controller->getFootPosition());
+    if (!finite(foot) || !finite(cam.position) || !finite(cam.front) || !finite(cam.up)) {
+        return "the player or the view is not finite";
+    }
+    std::ostringstream where;
+    where << " at feet (" << foot.x << ", " << foot.y << ", " << foot.z << ")";
+    bool inside = false;
+    for (const glm::vec4& a : kWalledAreas) {
+        inside = inside || (foot.x >= a.x - 0.01f && foot.x <= a.z + 0.01f &&
+                            foot.z >= a.y - 0.01f && foot.z <= a.w + 0.01f);
+    }
+    if (!inside) return "outside the walls" + where.str();
+    if (foot.y < -0.05f) return "below the floor" + where.str();
+    const float overlap = g.player.controller->staticOverlap();
+    if (overlap > 0.05f) {
+        return "inside level geometry by " + std::to_string(overlap) + where.str();
+    }
+    return "";
+}
+
+HeadlessGame::HeadlessGame(app::LevelGeometry geometry, double startupSeconds)
     : game(std::make_unique<app::Game>(clock, platform)) {
     game->settings.width = 1280;
     game->settings.height = 720;
     game->settings.brightness = 1.0f;
     app::buildWorld(*game, std::move(geometry));
+    clock.advance(startupSeconds);
     app::startClocks(*game);
 }
 

@@ -23,8 +23,14 @@ app::LevelGeometry realLevelGeometry();
 // Simple stand-ins: a large floor for the level, the unit cube for brick and platform.
 app::LevelGeometry simpleLevelGeometry();
 
+// Why the game's state is unsound, or "": every body and the view finite, the player's feet
+// inside the walled court and arena and not below the floor, the capsule not inside level
+// geometry.
+std::string unsoundState(const app::Game& game);
+
 struct HeadlessGame {
-    explicit HeadlessGame(app::LevelGeometry geometry);
+    // `startupSeconds` of GLFW time pass between the window system's start and the first frame.
+    explicit HeadlessGame(app::LevelGeometry geometry, double startupSeconds = 0.0);
 
     // Advances the fake clock by dt and runs one frame with no renderer.
     void frame(double dt = 1.0 / 60.0);

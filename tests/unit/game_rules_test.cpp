@@ -1,7 +1,8 @@
 // The rules of a frame: ticks, moving pieces, trigger handling, the spikes and the end of the game.
+#include "app/game_rules.h"
+
 #include <gtest/gtest.h>
 
-#include "app/game_rules.h"
 #include "app/level_layout.h"
 #include "physics/character_controller.h"
 #include "support/headless_game.h"
@@ -16,6 +17,18 @@ TEST(OneSecondTick, CountsWholeCalendarSecondsAndEndsTheIntro) {
     EXPECT_EQ(h.game->rules.secondsElapsed, 0);
     h.run(2.1);
     EXPECT_EQ(h.game->rules.secondsElapsed, 3);
+    EXPECT_TRUE(h.game->rules.inputEnabled);
+}
+
+TEST(OneSecondTick, AfterASlowStartUpTheFirstFrameIsShortAndTheIntroStillLastsThreeSeconds) {
+    HeadlessGame h(testsupport::simpleLevelGeometry(), 6.0);
+    h.frame();
+    EXPECT_NEAR(h.game->deltaTime(), 1.0 / 60.0, 1e-4);
+    h.frame();
+    EXPECT_GT(h.game->world.actorPosition(h.game->actors.platform).y, 4.9f);
+    h.run(2.9);
+    EXPECT_FALSE(h.game->rules.inputEnabled);
+    h.run(0.2);
     EXPECT_TRUE(h.game->rules.inputEnabled);
 }
 

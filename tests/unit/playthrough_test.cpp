@@ -1,8 +1,10 @@
 // Playing the real level through the real input path: the route wins without the fly cheat at
-// several frame rates, and each hazard and the spikes lose.
+// several frame rates, hazards and the spikes lose, the loose wall falls, and no player, however
+// they wander, jumps or flies, leaves the walls or ends up inside the level's geometry.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "app/game_rules.h"
 #include "physics/character_controller.h"
@@ -16,137 +18,300 @@ namespace route = assetgen::route;
 
 constexpr float kDegrees = 57.29578f;
 
-// A player at the keyboard: aims with the mouse, holds W, presses Space. Everything goes through
-// the same handlers the GLFW callbacks call; only time is fake.
+// A player at the keyboard: aims with the mouse, holds keys, presses Space. Everything goes
+// through the same handlers the GLFW callbacks call; only time is fake. After every frame the
+// game's state must be sound.
 class Pilot {
 public:
     Pilot(HeadlessGame& h, double dt) : h_(h), dt_(dt) {
         // The first cursor event only sets the reference point.
-        h_.cursor(cursorX_, 0.0);
+        h_.cursor(cursorX_, cursorY_);
     }
 
-    glm::vec2 feet() const {
-        const glm::vec3 eye = h_.game->player.camera.position;
-        return {eye.x, eye.z};
+    app::Game& game() { return *h_.game; }
+    glm::vec3 feet() const { return glm::vec3(h_.game->player.controller->getFootPosition()); }
+    bool playing() const { return h_.game->rules.gameState == app::GameState::Playing; }
+    double seconds() const { return h_.clock.seconds; }
+
+    void frame() {
+        h_.frame(dt_);
+        const std::string problem = testsupport::unsoundState(*h_.game);
+        if (problem != "" && firstProblem_ == "") {
+            firstProblem_ = problem + " after " + std::to_string(h_.clock.seconds) + " s";
+        }
+    }
+    const std::string& firstProblem() const { return firstProblem_; }
+
+    // Mouse travel in pixels, delivered with the next frame's events.
+    void moveMouse(double dx, double dy) {
+        cursorX_ += dx;
+        cursorY_ += dy;
+        h_.cursor(cursorX_, cursorY_);
     }
 
     // Turns the view by mouse travel so that it looks towards (x, z).
     void aimAt(float x, float z) {
-        const glm::vec2 d = glm::vec2(x, z) - feet();
+        const glm::vec2 d = glm::vec2(x, z) - glm::vec2(feet().x, feet().z);
         if (glm::length(d) < 1e-3f) return;
-        float wanted = std::atan2(d.y, d.x) * kDegrees;
-        float turn = wanted - h_.game->player.camera.yaw;
-        turn = std::remainder(turn, 360.0f);
-        cursorX_ += static_cast<double>(turn / h_.game->player.camera.mouseSensitivity);
-        h_.cursor(cursorX_, 0.0);
+        const float turn =
+            std::remainder(std::atan2(d.y, d.x) * kDegrees - game().player.camera.yaw, 360.0f);
+        moveMouse(static_cast<double>(turn / game().player.camera.mouseSensitivity), 0.0);
+    }
+
+    void hold(int key, bool down) {
+        if (down == (h_.platform.held.count(key) > 0)) return;
+        if (down) {
+            h_.keyPress(key);
+        } else {
+            h_.keyRelease(key);
+        }
+    }
+
+    void tap(int key) {
+        h_.keyPress(key);
+        h_.keyRelease(key);
     }
 
     // Walks to (x, z) in a straight line. False when it takes longer than it should.
     bool walkTo(float x, float z) {
         const float tolerance = std::max(0.15f, static_cast<float>(15.0 * dt_) * 0.6f);
-        const double limit = h_.clock.seconds + glm::length(glm::vec2(x, z) - feet()) / 15.0 * 1.6 + 1.0;
-        while (playing() && h_.clock.seconds < limit) {
-            if (glm::length(glm::vec2(x, z) - feet()) <= tolerance) break;
+        auto away = [&] { return glm::length(glm::vec2(x, z) - glm::vec2(feet().x, feet().z)); };
+        const double limit = seconds() + away() / 15.0 * 1.6 + 1.0;
+        while (playing() && seconds() < limit && away() > tolerance) {
+            // The turn and a key press reach the game when this frame polls events, after this
+            // frame's move, so the first frame of a leg only aims.
             aimAt(x, z);
-            // The turn reaches the camera when this frame polls events, after this frame's move;
-            // a key press lands the same way, so the first frame of a leg only aims.
-            if (!h_.platform.held.count(GLFW_KEY_W)) {
-                h_.keyPress(GLFW_KEY_W);
-            }
-            h_.frame(dt_);
+            hold(GLFW_KEY_W, true);
+            frame();
         }
-        h_.keyRelease(GLFW_KEY_W);
-        h_.frame(dt_);
-        return glm::length(glm::vec2(x, z) - feet()) <= tolerance + 0.3f;
+        hold(GLFW_KEY_W, false);
+        frame();
+        return away() <= tolerance + 0.3f;
     }
 
     // Presses Space and waits until the jump is over and the player stands again.
     void jump() {
-        h_.keyPress(GLFW_KEY_SPACE);
-        h_.keyRelease(GLFW_KEY_SPACE);
-        h_.frame(dt_);
-        const double limit = h_.clock.seconds + 3.0;
-        while (playing() && h_.game->player.jumpRequested && h_.clock.seconds < limit) h_.frame(dt_);
-        for (int i = 0; i < 10 && playing(); ++i) h_.frame(dt_);
+        tap(GLFW_KEY_SPACE);
+        frame();
+        const double limit = seconds() + 3.0;
+        while (playing() && game().player.jumpRequested && seconds() < limit) frame();
+        for (int i = 0; i < 10 && playing(); ++i) frame();
     }
 
-    bool playing() const { return h_.game->rules.gameState == app::GameState::Playing; }
+    // Holds W (after aiming at (x, z)) and jumps again whenever the last jump has ended.
+    void runAndJump(float x, float z, double forSeconds) {
+        aimAt(x, z);
+        hold(GLFW_KEY_W, true);
+        const double end = seconds() + forSeconds;
+        while (playing() && seconds() < end) {
+            if (!game().player.jumpRequested) tap(GLFW_KEY_SPACE);
+            frame();
+        }
+    }
 
 private:
     HeadlessGame& h_;
     double dt_;
     double cursorX_ = 500.0;
+    double cursorY_ = 300.0;
+    std::string firstProblem_;
 };
 
-void playTheRoute(double dt) {
-    HeadlessGame h(testsupport::realLevelGeometry());
-    h.skipIntro(dt);
-    Pilot pilot(h, dt);
-    ASSERT_FALSE(h.game->player.gravityEnabled == false);
-    for (size_t i = 1; i < std::size(route::kRoute); ++i) {
-        const route::Waypoint& w = route::kRoute[i];
-        const bool arrived = pilot.walkTo(w.x, w.z);
-        ASSERT_TRUE(pilot.playing()) << "lost on the way to waypoint " << i;
-        ASSERT_TRUE(arrived) << "did not reach waypoint " << i << " (" << w.x << ", " << w.z
-                             << "); feet at (" << pilot.feet().x << ", " << pilot.feet().y << ")";
-        if (w.jump) pilot.jump();
-        if (w.gem > 0) {
-            EXPECT_FALSE(h.game->rules.gemVisible[static_cast<size_t>(w.gem - 1)])
-                << "gem " << w.gem << " not collected at waypoint " << i;
+const app::LevelGeometry& level() {
+    static const app::LevelGeometry geometry = testsupport::realLevelGeometry();
+    return geometry;
+}
+
+TEST(Playthrough, TheRouteWinsWithoutTheFlyCheatAt30And60And144FramesPerSecond) {
+    for (const double dt : {1.0 / 30.0, 1.0 / 60.0, 1.0 / 144.0}) {
+        SCOPED_TRACE("frame time " + std::to_string(dt));
+        HeadlessGame h(level());
+        h.skipIntro(dt);
+        Pilot pilot(h, dt);
+        for (size_t i = 1; i < std::size(route::kRoute); ++i) {
+            const route::Waypoint& w = route::kRoute[i];
+            ASSERT_TRUE(pilot.walkTo(w.x, w.z) && pilot.playing())
+                << "waypoint " << i << " (" << w.x << ", " << w.z << ") not reached; feet at ("
+                << pilot.feet().x << ", " << pilot.feet().z << ")";
+            if (w.jump) pilot.jump();
+            if (w.gem > 0) {
+                EXPECT_FALSE(h.game->rules.gemVisible[static_cast<size_t>(w.gem - 1)])
+                    << "gem " << w.gem << " not collected at waypoint " << i;
+            }
         }
+        // The third gem ends the game in the frame it is handled.
+        for (int i = 0; i < 5 && pilot.playing(); ++i) pilot.frame();
+        EXPECT_EQ(h.game->rules.gemsCollected, 3);
+        EXPECT_EQ(h.game->rules.gameState, app::GameState::Won);
+        EXPECT_TRUE(h.game->player.gravityEnabled);
+        EXPECT_EQ(pilot.firstProblem(), "");
     }
-    // The third gem ends the game in the frame it is handled.
-    for (int i = 0; i < 5 && pilot.playing(); ++i) h.frame(dt);
-    EXPECT_EQ(h.game->rules.gemsCollected, 3);
-    EXPECT_EQ(h.game->rules.gameState, app::GameState::Won);
-    EXPECT_TRUE(h.game->player.gravityEnabled) << "the route must not need the fly cheat";
 }
 
-TEST(Playthrough, TheRouteWinsAtSixtyFramesPerSecond) { playTheRoute(1.0 / 60.0); }
-
-TEST(Playthrough, TheRouteWinsAtThirtyFramesPerSecond) { playTheRoute(1.0 / 30.0); }
-
-TEST(Playthrough, TheRouteWinsAtAHundredAndFortyFourFramesPerSecond) {
-    playTheRoute(1.0 / 144.0);
-}
-
-// Drops the player from above a point; gravity and the frame's rules do the rest.
-app::GameState dropOnto(float x, float z, float fromHeight) {
-    HeadlessGame h(testsupport::realLevelGeometry());
-    h.skipIntro();
-    h.game->player.controller->setFootPosition(glm::dvec3(x, fromHeight, z));
-    for (int i = 0; i < 240 && h.game->rules.gameState == app::GameState::Playing; ++i) h.frame();
-    return h.game->rules.gameState;
-}
-
-TEST(Playthrough, EachHazardZoneLoses) {
-    EXPECT_EQ(dropOnto(-2.5f, 10.0f, 9.0f), app::GameState::Lost) << "acid 1";
-    EXPECT_EQ(dropOnto(0.5f, 1.5f, 8.0f), app::GameState::Lost) << "water";
-    EXPECT_EQ(dropOnto(-1.0f, -20.0f, 8.0f), app::GameState::Lost) << "acid 3";
-}
-
-TEST(Playthrough, StandingOnTheSpikesLoses) {
-    HeadlessGame h(testsupport::realLevelGeometry());
-    h.skipIntro();
-    const glm::vec3 spikes = h.game->world.actorPosition(h.game->actors.spikes);
-    h.game->player.controller->setFootPosition(glm::dvec3(spikes.x, spikes.y + 1.5, spikes.z));
-    for (int i = 0; i < 60 && h.game->rules.gameState == app::GameState::Playing; ++i) h.frame();
-    EXPECT_TRUE(h.game->rules.spikesTouched);
-    EXPECT_EQ(h.game->rules.gameState, app::GameState::Lost);
+TEST(Playthrough, EachHazardZoneAndTheSpikesLose) {
+    // Dropped from above: acid 1, the water, acid 3, and onto the spikes (whatever their height).
+    const glm::vec3 drops[] = {
+        {-2.5f, 9.0f, 10.0f}, {0.5f, 8.0f, 1.5f}, {-1.0f, 8.0f, -20.0f}, {-7.0f, 12.0f, 0.0f}};
+    for (const glm::vec3& drop : drops) {
+        HeadlessGame h(level());
+        h.skipIntro();
+        h.game->player.controller->setFootPosition(glm::dvec3(drop));
+        for (int i = 0; i < 240 && h.game->rules.gameState == app::GameState::Playing; ++i) {
+            h.frame();
+        }
+        EXPECT_EQ(h.game->rules.gameState, app::GameState::Lost) << drop.x << ", " << drop.z;
+        EXPECT_EQ(h.game->rules.spikesTouched, drop.x == -7.0f);
+    }
 }
 
 TEST(Playthrough, WalkingIntoTheWaterTankWithAJumpLoses) {
-    HeadlessGame h(testsupport::realLevelGeometry());
+    HeadlessGame h(level());
     h.skipIntro();
     Pilot pilot(h, 1.0 / 60.0);
-    for (size_t i = 1; i <= 7; ++i) ASSERT_TRUE(pilot.walkTo(route::kRoute[i].x, route::kRoute[i].z));
-    // Beside the tank at (-11.5, -8): face it, run at its rim and jump over.
-    pilot.aimAt(5.0f, 1.5f);
-    h.keyPress(GLFW_KEY_W);
-    for (int i = 0; i < 10; ++i) h.frame();
-    h.keyPress(GLFW_KEY_SPACE);
-    for (int i = 0; i < 180 && pilot.playing(); ++i) h.frame();
+    for (size_t i = 1; i <= 7; ++i)
+        ASSERT_TRUE(pilot.walkTo(route::kRoute[i].x, route::kRoute[i].z));
+    // Beside the tank at (-11.5, -8): run at its rim and jump over.
+    pilot.runAndJump(5.0f, 1.5f, 4.0);
     EXPECT_EQ(h.game->rules.gameState, app::GameState::Lost);
+}
+
+TEST(Playthrough, WalkingIntoTheLooseWallFromTheCourtKnocksItOverAndLeadsIntoTheArena) {
+    for (const float x : {13.0f, 15.0f, 17.0f}) {
+        HeadlessGame h(level());
+        h.skipIntro();
+        Pilot pilot(h, 1.0 / 60.0);
+        h.game->player.controller->setFootPosition(glm::dvec3(x, 0.0, 20.0));
+        std::vector<glm::vec3> standing;
+        for (physics::Actor* brick : h.game->actors.wallBricks) {
+            standing.push_back(h.game->world.actorPosition(brick));
+        }
+        auto fallen = [&] {
+            int count = 0;
+            for (size_t k = 0; k < standing.size(); ++k) {
+                const glm::vec3 now = h.game->world.actorPosition(h.game->actors.wallBricks[k]);
+                if (glm::length(now - standing[k]) > 0.5f) ++count;
+            }
+            return count;
+        };
+        pilot.aimAt(x, 0.0f);
+        pilot.hold(GLFW_KEY_W, true);
+        const double start = pilot.seconds();
+        while (pilot.seconds() < start + 5.0 && fallen() < 3) pilot.frame();
+        EXPECT_GE(fallen(), 3) << "at x " << x << ": the bricks stand after 5 s";
+        while (pilot.seconds() < start + 10.0 && pilot.feet().z > 14.0f) pilot.frame();
+        EXPECT_LT(pilot.feet().z, 14.0f) << "at x " << x << ": not through the door in 10 s";
+        EXPECT_EQ(pilot.firstProblem(), "");
+    }
+}
+
+// Perches near the outer walls, and the runs with chained jumps that once led over them.
+TEST(LevelBounds, NoPerchOrChainOfJumpsLeadsOverTheOuterWalls) {
+    struct Escape {
+        const char* what;
+        glm::vec3 perch;
+        glm::vec2 towards;
+    };
+    const Escape escapes[] = {
+        {"lamp post 3 to the buttress and the south wall", {5.0f, 19.5f, -13.7f}, {8.0f, -29.0f}},
+        {"lamp post 2 to the west wall", {-18.0f, 15.5f, 0.5f}, {-40.0f, 0.5f}},
+        {"a buttress top to the west", {-31.7f, 22.0f, 6.0f}, {-40.0f, 6.0f}},
+        {"the front wall's top to the west", {-18.0f, 22.0f, 15.2f}, {-40.0f, 15.2f}},
+        {"the court's corner", {21.0f, 0.0f, 53.0f}, {30.0f, 60.0f}},
+    };
+    for (const Escape& e : escapes) {
+        HeadlessGame h(level());
+        h.skipIntro();
+        Pilot pilot(h, 1.0 / 60.0);
+        h.game->player.controller->setFootPosition(glm::dvec3(e.perch));
+        pilot.runAndJump(e.towards.x, e.towards.y, 8.0);
+        EXPECT_EQ(pilot.firstProblem(), "") << e.what;
+    }
+}
+
+TEST(LevelBounds, FlyingRisesFarAboveTheWallsAndCrossesIntoTheArenaButNotOut) {
+    HeadlessGame h(level());
+    h.skipIntro();
+    Pilot pilot(h, 1.0 / 60.0);
+    pilot.tap(GLFW_KEY_LEFT_ALT);
+    // Looking up steeply while flying forward: up past the front wall into the arena.
+    pilot.moveMouse(0.0, -200.0);
+    pilot.hold(GLFW_KEY_W, true);
+    float highest = 0.0f;
+    const double start = pilot.seconds();
+    while (pilot.seconds() < start + 6.0) {
+        pilot.frame();
+        highest = std::max(highest, pilot.feet().y);
+    }
+    EXPECT_GE(highest, 35.0f);
+    EXPECT_LT(pilot.feet().z, 14.7f) << "the flight did not cross into the arena";
+    // On across the arena and into its far wall, at every height on the way down.
+    pilot.moveMouse(0.0, 300.0);
+    while (pilot.seconds() < start + 12.0) pilot.frame();
+    EXPECT_EQ(pilot.firstProblem(), "");
+}
+
+TEST(LevelBounds, TheDescendingPlatformSqueezesACrouchedPlayerOffThePedestalNotIntoIt) {
+    HeadlessGame h(level());
+    h.skipIntro();
+    Pilot pilot(h, 1.0 / 60.0);
+    pilot.hold(GLFW_KEY_LEFT_CONTROL, true);
+    h.game->player.controller->setFootPosition(glm::dvec3(-15.0, 2.0, 0.0));
+    const double start = pilot.seconds();
+    while (pilot.seconds() < start + 10.0) pilot.frame();
+    EXPECT_EQ(pilot.firstProblem(), "");
+}
+
+// Seeded random play from the start: keys held and released at random, mouse sweeps, and on some
+// runs the fly cheat switched on and off. A game that ends starts over until the time is up.
+struct Wanderer {
+    unsigned seed;
+    double dt;
+    bool flies;
+};
+
+void wander(const Wanderer& w, double seconds) {
+    std::mt19937 random(w.seed);
+    auto chance = [&](double perSecond) {
+        return std::uniform_real_distribution<double>(0.0, 1.0)(random) < perSecond * w.dt;
+    };
+    auto pick = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    double played = 0.0;
+    int games = 0;
+    while (played < seconds) {
+        HeadlessGame h(level());
+        Pilot pilot(h, w.dt);
+        glm::dvec2 sweep(0.0);
+        const double start = h.clock.seconds;
+        ++games;
+        while (pilot.playing() && played + (h.clock.seconds - start) < seconds) {
+            // W is held most of the time, the others now and then; Space is mashed in bursts.
+            if (chance(0.6)) pilot.hold(GLFW_KEY_W, pick(0, 1) < 0.75);
+            for (int key : {GLFW_KEY_A, GLFW_KEY_S, GLFW_KEY_D, GLFW_KEY_LEFT_CONTROL}) {
+                if (chance(0.5)) pilot.hold(key, pick(0, 1) < 0.25);
+            }
+            if (chance(1.5)) pilot.tap(GLFW_KEY_SPACE);
+            if (w.flies && chance(0.15)) pilot.tap(GLFW_KEY_LEFT_ALT);
+            if (chance(1.0)) sweep = glm::dvec2(pick(-1500, 1500), pick(-400, 400));
+            pilot.moveMouse(sweep.x * w.dt, sweep.y * w.dt);
+            pilot.frame();
+            ASSERT_EQ(pilot.firstProblem(), "")
+                << "seed " << w.seed << ", game " << games << ", frame time " << w.dt;
+        }
+        played += h.clock.seconds - start;
+    }
+}
+
+TEST(LevelBounds, WanderingPlayersStayInsideTheWallsAndOutOfTheGeometry) {
+    std::vector<Wanderer> wanderers;
+    for (unsigned seed = 1; seed <= 20; ++seed)
+        wanderers.push_back({seed, 1.0 / 60.0, seed % 3 == 0});
+    for (unsigned seed = 21; seed <= 23; ++seed)
+        wanderers.push_back({seed, 1.0 / 20.0, seed == 22});
+    for (unsigned seed = 24; seed <= 26; ++seed)
+        wanderers.push_back({seed, 1.0 / 144.0, seed == 25});
+    for (const Wanderer& w : wanderers) wander(w, 90.0);
 }
 
 }  // namespace
