@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game (and, with "test", its tests) needs. Calls apt-get only
-# when something is missing, so a second run is quick.
+# Installs the Debian packages the game (and, with "test", its tests; with "package", its Debian
+# package) needs. Calls apt-get only when something is missing, so a second run is quick.
 set -euo pipefail
 
 BUILD_PACKAGES=(
@@ -13,12 +13,17 @@ TEST_PACKAGES=(
     # The heavy stage: clang with compiler-rt (libFuzzer, ASan and UBSan runtimes for clang);
     # g++'s own sanitizer runtimes come with build-essential.
     clang libclang-rt-dev
+    # The package test checks the package it builds.
+    lintian
 )
+# CPack's dependency scan (dpkg-shlibdeps comes with build-essential) needs file.
+PACKAGE_PACKAGES=(file)
 
 packages=("${BUILD_PACKAGES[@]}")
-if [[ "${1:-}" == "test" ]]; then
-    packages+=("${TEST_PACKAGES[@]}")
-fi
+case "${1:-}" in
+    test) packages+=("${TEST_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}") ;;
+    package) packages+=("${PACKAGE_PACKAGES[@]}") ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

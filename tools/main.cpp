@@ -1,9 +1,10 @@
-// glimmerdeep-assets: writes every model, texture and sky face of the game below one folder.
+// glimmerdeep-assets: writes every model, texture, sky face and icon of the game below a folder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
 
+#include "icon.h"
 #include "level.h"
 #include "preview.h"
 #include "props.h"
@@ -93,6 +94,12 @@ int main(int argc, char** argv) {
     // 512 texels per face: about 5.7 texels per degree, finer than the screen at 45° view.
     if (!makeFolder(sky) || !assetgen::writeSky(sky, 512)) {
         std::printf("ERROR: could not write the sky faces in %s\n", sky.c_str());
+        return 1;
+    }
+    // The menu icon; the Debian package installs it as the 128 × 128 size of the hicolor theme.
+    const std::string icons = root + "/icons";
+    if (!makeFolder(icons) || !assetgen::writeIcon(icons + "/glimmerdeep.png", 128)) {
+        std::printf("ERROR: could not write the icon in %s\n", icons.c_str());
         return 1;
     }
     if (!levelMap.empty() && !assetgen::writeLevelMap(assetgen::buildLevelMesh(), levelMap)) {
