@@ -9,27 +9,21 @@ GAME_PID=""
 trap 'cleanup' EXIT
 
 cleanup() {
-    if [[ -n "$GAME_PID" ]] && kill -0 "$GAME_PID" 2>/dev/null; then
-        kill -9 "$GAME_PID" 2>/dev/null || true
-    fi
+    [[ -n "$GAME_PID" ]] && kill -9 "$GAME_PID" 2>/dev/null
     rm -rf "$SCRATCH"
 }
 
 fail() {
     echo "FAIL: $*" >&2
-    if [[ -f "$SCRATCH/stdout.txt" ]]; then
-        echo "--- game stdout (tail) ---" >&2
-        tail -20 "$SCRATCH/stdout.txt" >&2
-    fi
-    if [[ -f "$SCRATCH/stderr.txt" ]]; then
-        echo "--- game stderr (tail) ---" >&2
-        tail -20 "$SCRATCH/stderr.txt" >&2
-    fi
+    for stream in stdout stderr; do
+        [[ -f "$SCRATCH/$stream.txt" ]] && { echo "--- game $stream (tail) ---"; tail -20 "$SCRATCH/$stream.txt"; } >&2
+    done
     exit 1
 }
 
-# A copy of the asset tree that a test may break, with the game run from $SCRATCH/run.
+# A fresh copy of the asset tree that a test may break, with the game run from $SCRATCH/run.
 make_tree() {
+    rm -rf "$SCRATCH/assets" "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt"
     mkdir -p "$SCRATCH/run"
     cp -r "$ROOT/assets" "$SCRATCH/assets"
 }
@@ -49,68 +43,53 @@ start_game() {
 # Waits (up to $1 seconds) for the game to exit and sets STATUS to its exit status, or to
 # "timeout". Not for use inside $(...): only this shell can wait for its child.
 wait_exit() {
-    local limit="$1" waited=0
-    STATUS=""
+    local waited=0
+    STATUS=0
     while kill -0 "$GAME_PID" 2>/dev/null; do
         sleep 0.2
-        waited=$((waited + 1))
-        if ((waited > limit * 5)); then
-            STATUS=timeout
-            return
-        fi
+        ((++waited > $1 * 5)) && { STATUS=timeout; return; }
     done
-    STATUS=0
     wait "$GAME_PID" || STATUS=$?
     GAME_PID=""
 }
 
-# Waits for the game's window and focuses it; echoes the window id.
-find_window() {
-    local wid=""
+# Echoes the id of the game's window once it is there (focused), or nothing if the game exits
+# before it appears or it does not within 30 s.
+window_of_game() {
     for _ in $(seq 1 150); do
+        local wid
         wid="$(xdotool search --onlyvisible --name '^Glimmerdeep$' 2>/dev/null | head -1 || true)"
-        [[ -n "$wid" ]] && break
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited before its window appeared"
+        [[ -n "$wid" ]] && { xdotool windowfocus "$wid" 2>/dev/null || true; echo "$wid"; return; }
+        kill -0 "$GAME_PID" 2>/dev/null || return
         sleep 0.2
     done
+}
+
+find_window() {
+    local wid
+    wid="$(window_of_game)"
     [[ -n "$wid" ]] || fail "no window titled Glimmerdeep appeared"
-    xdotool windowfocus "$wid" 2>/dev/null || true
     echo "$wid"
 }
+
+screenshot() { import -window root "$1"; }
+
+# Pixels in a rectangle of a screenshot that pass an fx test.
+count_where() {
+    convert "$1" -crop "$2" +repage -fx "$3 ? 1 : 0" -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+count_red() { count_where "$1" "$2" '(r>0.59 && g<0.4 && b<0.4)'; }
+count_white() { count_where "$1" "$2" '(r>0.7 && g>0.7 && b>0.7)'; }
+count_lit() { count_where "$1" "${2:-10000x10000+0+0}" '(r>0.02 || g>0.02 || b>0.02)'; }
 
 # Takes screenshots into $1 until the window shows more than a black screen (the first frames
 # come a few seconds after the window, start-up being slow on a software renderer).
 wait_first_frame() {
     for _ in $(seq 1 100); do
         screenshot "$1"
-        local lit
-        lit="$(convert "$1" -threshold 2% -format "%[fx:int(mean*w*h+0.5)]" info:)"
-        ((lit > 1000)) && return 0
+        (($(count_lit "$1") > 1000)) && return 0
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited before drawing"
         sleep 0.2
     done
     fail "the window stayed black"
-}
-
-screenshot() {
-    import -window root "$1"
-}
-
-# The colour of one pixel of a screenshot as "r g b" (0-255).
-pixel() {
-    convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
-}
-
-# Counts pixels in a rectangle whose red channel exceeds 150 while green and blue stay under 100.
-count_red() {
-    local image="$1" geometry="$2"
-    convert "$image" -crop "$geometry" +repage -fx '(r>0.59 && g<0.4 && b<0.4) ? 1 : 0' \
-        -format "%[fx:int(mean*w*h+0.5)]" info:
-}
-
-# Counts bright (near white) pixels in a rectangle.
-count_white() {
-    local image="$1" geometry="$2"
-    convert "$image" -crop "$geometry" +repage -fx '(r>0.7 && g>0.7 && b>0.7) ? 1 : 0' \
-        -format "%[fx:int(mean*w*h+0.5)]" info:
 }

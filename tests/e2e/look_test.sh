@@ -1,4 +1,5 @@
-# Look checks on real frames: sky behind the level, the ledge's shadow, the glow, the statue.
+# Look checks on real frames: the intro, sky behind the level, the ledge's shadow, the glow, the
+# statue.
 # Each shot is the real game with the camera placed by glimmerdeep-bench shot; the checks
 # compare regions of the PNGs (means, differences, outlines), never exact bytes.
 # Set LOOK_OUT to a folder to keep the shots there.
@@ -34,6 +35,12 @@ box_mean() {
 holds() { awk "BEGIN { exit !($1) }"; }
 
 started=$SECONDS
+
+# The intro's first frame: the two white lines under the top right.
+shot intro --intro --frames 1
+intro_white="$(count_white "$OUT/intro.png" 280x40+720+4)"
+echo "intro: $intro_white white pixels"
+((intro_white > 150)) || fail "the intro lines are not on the first frame ($intro_white)"
 
 # Sky: looking steeply up from the entrance court, the upper two thirds of the window see no
 # geometry. They must show the sky, not the black the frame is cleared to: not dark everywhere

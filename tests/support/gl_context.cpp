@@ -1,53 +1,40 @@
-// The shared hidden GL window and small helpers for tests.
+// The shared hidden GL window, float targets, quads and files for the tests.
 #include "support/gl_context.h"
 
 #include <unistd.h>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
-#include <sstream>
+
+#include "render/shader.h"
 
 namespace testsupport {
-
-namespace {
-
-void printGlfwError(int code, const char* description) {
-    std::cerr << "GLFW error " << code << ": " << description << std::endl;
-}
-
-GLFWwindow* createHiddenWindow() {
-    if (!glfwInit()) return nullptr;
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
-    if (!window) {
-        glfwTerminate();
-        return nullptr;
-    }
-    return window;
-}
-
-}  // namespace
 
 GLFWwindow* sharedGlWindow() {
     static GLFWwindow* window = nullptr;
     static bool tried = false;
     if (!tried) {
         tried = true;
-        glfwSetErrorCallback(printGlfwError);
-        window = createHiddenWindow();
+        glfwSetErrorCallback([](int code, const char* description) {
+            std::cerr << "GLFW error " << code << ": " << description << std::endl;
+        });
+        if (!glfwInit()) return nullptr;
+        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
+        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+        window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
         if (!window) return nullptr;
         glfwMakeContextCurrent(window);
         glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) {
-            window = nullptr;
-            return nullptr;
-        }
+        if (glewInit() != GLEW_OK) return window = nullptr;
         // GLEW can leave a harmless GL_INVALID_ENUM behind on core contexts.
         while (glGetError() != GL_NO_ERROR) {
         }
@@ -61,6 +48,64 @@ void GlTest::SetUp() {
         << "no OpenGL 4.6 context: run GL tests under Xvfb with the Mesa version overrides";
 }
 
+Target::Target(int edge, int outputs) : size(edge), colors(static_cast<std::size_t>(outputs)) {
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    std::vector<GLenum> attachments;
+    glGenTextures(outputs, colors.data());
+    for (int i = 0; i < outputs; ++i) {
+        glBindTexture(GL_TEXTURE_2D, colors[static_cast<std::size_t>(i)]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, size, size, 0, GL_RGBA, GL_FLOAT, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        attachments.push_back(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i));
+        glFramebufferTexture2D(GL_FRAMEBUFFER, attachments.back(), GL_TEXTURE_2D,
+                               colors[static_cast<std::size_t>(i)], 0);
+    }
+    glDrawBuffers(outputs, attachments.data());
+    GLuint depth = 0;
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size, size);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Target::bind() const {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, size, size);
+}
+
+void Target::start(const glm::vec4& clear) const {
+    bind();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glClearColor(clear.r, clear.g, clear.b, clear.a);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+std::vector<glm::vec4> Target::read(int output) const {
+    std::vector<glm::vec4> pixels(static_cast<std::size_t>(size * size));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(output));
+    glReadPixels(0, 0, size, size, GL_RGBA, GL_FLOAT, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return pixels;
+}
+
+std::string shaderPath(const std::string& file) {
+    return std::string(GLIMMER_SOURCE_DIR) + "/assets/shaders/" + file;
+}
+
+render::Shader gameProgram(const std::string& vertex, const std::string& fragment) {
+    CoutCapture capture;
+    render::Shader shader(shaderPath(vertex).c_str(), shaderPath(fragment).c_str());
+    EXPECT_EQ(capture.text(), "") << vertex << " + " << fragment;
+    return shader;
+}
+
 GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
     GLuint id = 0;
     glGenTextures(1, &id);
@@ -69,6 +114,43 @@ GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     return id;
+}
+
+std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures) {
+    std::vector<render::Vertex> vertices(4);
+    const glm::vec2 corners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        vertices[i].position = glm::vec3(corners[i], 0.0f);
+        vertices[i].normal = {0.0f, 0.0f, 1.0f};
+        vertices[i].texCoords = (corners[i] + 1.0f) * 0.5f;
+    }
+    return std::make_unique<render::Mesh>(vertices, std::vector<GLuint>{0, 1, 2, 0, 2, 3},
+                                          std::move(textures));
+}
+
+void writePng(const std::string& path, int width, int height, int channels,
+              const std::vector<unsigned char>& pixels) {
+    ASSERT_NE(stbi_write_png(path.c_str(), width, height, channels, pixels.data(),
+                             width * channels),
+              0);
+}
+
+float uniformFloat(GLuint program, const std::string& name) {
+    GLfloat value = -12345.0f;
+    glGetUniformfv(program, glGetUniformLocation(program, name.c_str()), &value);
+    return value;
+}
+
+glm::vec3 uniformVec3(GLuint program, const std::string& name) {
+    GLfloat value[3] = {-1.0f, -1.0f, -1.0f};
+    glGetUniformfv(program, glGetUniformLocation(program, name.c_str()), value);
+    return {value[0], value[1], value[2]};
+}
+
+int uniformInt(GLuint program, const std::string& name) {
+    GLint value = -12345;
+    glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &value);
+    return value;
 }
 
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
@@ -97,24 +179,8 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
     return path;
 }
 
-std::size_t countOccurrences(const std::string& text, const std::string& needle) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos;
-         at = text.find(needle, at + 1)) {
-        ++count;
-    }
-    return count;
-}
+CoutCapture::CoutCapture() : previous_(std::cout.rdbuf(buffer_.rdbuf())) {}
 
-CoutCapture::CoutCapture() : buffer_(new std::ostringstream) {
-    previous_ = std::cout.rdbuf(buffer_->rdbuf());
-}
-
-CoutCapture::~CoutCapture() {
-    std::cout.rdbuf(previous_);
-    delete buffer_;
-}
-
-std::string CoutCapture::text() const { return buffer_->str(); }
+CoutCapture::~CoutCapture() { std::cout.rdbuf(previous_); }
 
 }  // namespace testsupport

@@ -1,29 +1,65 @@
-// A hidden window with a 4.6 core debug context, shared by every GL test of one process.
+// The GL tests' fixture: one hidden window with a 4.6 core debug context per test process, small
+// float targets to draw into and read back, and files to feed the loaders.
 #pragma once
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <glm/glm.hpp>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "render/mesh.h"
 
 namespace testsupport {
 
-// Creates the context on first use; later calls make it current again. Returns null when no
-// display or no 4.6 context is available, so a test can report that instead of crashing.
+// Creates the context on first use; later calls make it current again. Null without a display
+// or a 4.6 context.
 GLFWwindow* sharedGlWindow();
 
-// Fixture base for GL tests: fails the test early when the context cannot be had.
+// Fails the test early when the context cannot be had.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override;
 };
 
-// A 1 x 1 RGBA texture of one colour, nearest-filtered (needs the current context).
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b);
+// A size × size framebuffer of RGBA32F colour outputs (each one an attachment in order) with a
+// depth buffer. bind() makes it current with its viewport; read() returns one output's pixels.
+struct Target {
+    Target(int size, int outputs);
+    void bind() const;
+    // Bound, cleared to `clear` colour and depth 1; depth test, blending and culling off.
+    void start(const glm::vec4& clear = glm::vec4(0.0f)) const;
+    std::vector<glm::vec4> read(int output = 0) const;
+    glm::vec4 at(const std::vector<glm::vec4>& pixels, int x, int y) const {
+        return pixels[static_cast<std::size_t>(y * size + x)];
+    }
+    int size;
+    GLuint framebuffer = 0;
+    std::vector<GLuint> colors;
+};
 
-// Runs `fn` with the working directory set to `dir` (the game reads "../assets/..." paths).
+// The path of a shader file of the game.
+std::string shaderPath(const std::string& file);
+// A program from two of the game's shader files; the test fails if it prints anything.
+render::Shader gameProgram(const std::string& vertex, const std::string& fragment);
+// A 1 × 1 RGBA texture of one colour.
+GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b);
+// A 2 × 2 quad in the xy plane facing +z, texture coordinates 0..1, with the given textures.
+std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures = {});
+// Writes an 8-bit PNG of width × height pixels with `channels` bytes each.
+void writePng(const std::string& path, int width, int height, int channels,
+              const std::vector<unsigned char>& pixels);
+
+// Values of a program's uniforms as GL holds them.
+float uniformFloat(GLuint program, const std::string& name);
+glm::vec3 uniformVec3(GLuint program, const std::string& name);
+int uniformInt(GLuint program, const std::string& name);
+
+// Runs with the working directory set to `dir` while it lives (the game reads "../assets/...").
 class ScopedWorkingDirectory {
 public:
     explicit ScopedWorkingDirectory(const std::string& dir);
@@ -37,12 +73,8 @@ private:
 
 // A fresh empty folder under the system's temporary directory.
 std::string makeTempDir(const std::string& prefix);
-
 // Writes `text` to dir/name byte for byte and returns the path.
 std::string writeFile(const std::string& dir, const std::string& name, const std::string& text);
-
-// How often `needle` occurs in `text`, overlapping occurrences included.
-std::size_t countOccurrences(const std::string& text, const std::string& needle);
 
 // Captures everything written to std::cout while it lives.
 class CoutCapture {
@@ -51,11 +83,11 @@ public:
     ~CoutCapture();
     CoutCapture(const CoutCapture&) = delete;
     CoutCapture& operator=(const CoutCapture&) = delete;
-    std::string text() const;
+    std::string text() const { return buffer_.str(); }
 
 private:
     std::streambuf* previous_;
-    std::ostringstream* buffer_;
+    std::ostringstream buffer_;
 };
 
 }  // namespace testsupport

@@ -1,0 +1,372 @@
+// The effects on a live context: the shadow pass, the glow blur and composite, the sky and the
+// statue's reflection, the particle rain and the screen text.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <glm/gtc/matrix_transform.hpp>
+
+#include "effects/bloom.h"
+#include "effects/particles.h"
+#include "effects/shadow_map.h"
+#include "effects/skybox.h"
+#include "effects/text_renderer.h"
+#include "render/light_set.h"
+#include "support/gl_context.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::gameProgram;
+using testsupport::Target;
+
+const char* const kFaces[6] = {"right.png",  "left.png",  "top.png",
+                               "bottom.png", "front.png", "back.png"};
+constexpr glm::u8vec3 kFaceColors[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                        {255, 255, 0}, {0, 255, 255}, {200, 100, 50}};
+
+void solidFace(const fs::path& path, int width, int height, glm::u8vec3 c) {
+    std::vector<unsigned char> pixels;
+    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {c.r, c.g, c.b});
+    testsupport::writePng(path.string(), width, height, 3, pixels);
+}
+
+// A folder with an assets tree (the real shaders, optionally the real fonts, sky faces of one
+// colour each, or all green) and the run folder beside it that the effects read "../assets/" from.
+struct RunTree {
+    explicit RunTree(bool withFont, bool greenSky = false) {
+        const fs::path assets = fs::path(GLIMMER_SOURCE_DIR) / "assets";
+        fs::create_directories(root / "assets" / "textures" / "skybox");
+        fs::create_directories(root / "run");
+        fs::create_directory_symlink(assets / "shaders", root / "assets" / "shaders");
+        if (withFont) fs::create_directory_symlink(assets / "fonts", root / "assets" / "fonts");
+        for (int i = 0; i < 6; ++i) {
+            solidFace(root / "assets" / "textures" / "skybox" / kFaces[i], 4, 4,
+                      greenSky ? glm::u8vec3(0, 255, 0) : kFaceColors[i]);
+        }
+        cwd = std::make_unique<testsupport::ScopedWorkingDirectory>((root / "run").string());
+    }
+    ~RunTree() {
+        cwd.reset();
+        // The text renderer and the sky leave unpack alignment 1 behind on purpose.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        fs::remove_all(root);
+    }
+    fs::path root = testsupport::makeTempDir("glimmer-effects");
+    std::unique_ptr<testsupport::ScopedWorkingDirectory> cwd;
+};
+
+struct Effects : testsupport::GlTest {};
+
+TEST_F(Effects, TheShadowPassDrawsIntoTheBigMapAndGivesTheWindowBackAsItFoundIt) {
+    const render::Shader depth = gameProgram("vSimpleDepth.txt", "fSimpleDepth.txt");
+    const GLuint white = testsupport::makeSolidTexture(255, 255, 255);
+    const effects::ShadowTarget target = effects::createShadowTarget();
+    GLint value = 0;
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    effects::beginShadowPass(depth, effects::computeLightSpaceMatrix(), target);
+    glGetIntegerv(GL_CULL_FACE_MODE, &value);
+    EXPECT_EQ(value, GL_FRONT) << "front faces are culled: the casters' backs write depth";
+    EXPECT_TRUE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
+    // A caster at the level's middle, seen from the sun's side.
+    depth.setUniformMat4("model", glm::scale(glm::mat4(1.0f), glm::vec3(5.0f)));
+    glCullFace(GL_BACK);
+    testsupport::makeQuad()->drawGeometry();
+    glCullFace(GL_FRONT);
+    const glm::vec4 origin = effects::computeLightSpaceMatrix() * glm::vec4(0, 0, 0, 1);
+    const glm::ivec2 texel(glm::vec2(origin) * 0.5f * float(effects::kShadowSize) +
+                           0.5f * float(effects::kShadowSize));
+    float atCentre = 0.0f, atCorner = 0.0f;
+    glReadPixels(texel.x, texel.y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &atCentre);
+    glReadPixels(10, 10, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &atCorner);
+    EXPECT_LT(atCentre, 1.0f);
+    EXPECT_EQ(atCorner, 1.0f) << "the map is cleared to the far plane";
+    effects::endShadowPass(64, 48);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &value);
+    EXPECT_EQ(glm::ivec3(value, viewport[2], viewport[3]), glm::ivec3(0, 64, 48));
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
+    glGetIntegerv(GL_CULL_FACE_MODE, &value);
+    EXPECT_EQ(value, GL_BACK);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    // The lit pass reads the map on a unit of its own: a mesh's two maps leave it bound.
+    const render::LightSet scene(testsupport::shaderPath("vShaderMultipleLights_textured.txt").c_str(),
+                                 testsupport::shaderPath("fShaderMultipleLights_textured.txt").c_str());
+    effects::setShadowMapUnit(scene.shader);
+    effects::bindShadowMapForScene(scene.shader, effects::computeLightSpaceMatrix(), target);
+    testsupport::makeQuad({{white, "texture_diffuse", "a"}, {white, "texture_specular", "b"}})
+        ->draw(scene.shader);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(testsupport::uniformInt(scene.shader.programId, "shadowMap")));
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), target.depthMap);
+    glActiveTexture(GL_TEXTURE0);
+    glDeleteTextures(1, &target.depthMap);
+    glDeleteFramebuffers(1, &target.framebuffer);
+}
+
+TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(testsupport::sharedGlWindow(), &width, &height);
+    const render::Shader blur = gameProgram("vblur.txt", "fblur.txt");
+    const render::Shader composite = gameProgram("vbloom_final.txt", "fbloom_final.txt");
+    testsupport::CoutCapture capture;
+    const effects::HdrTarget hdr = effects::createHdrTarget(width, height);
+    const effects::BlurTargets blurTargets = effects::createBlurTargets(width, height);
+    EXPECT_EQ(capture.text(), "");
+    effects::setBloomStartValues(blur, composite);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    const glm::ivec2 spot(width / 2, height / 2);
+    const auto at = [&](const std::vector<glm::vec4>& pixels, int dx, int dy) {
+        return pixels[static_cast<std::size_t>((spot.y + dy) * width + spot.x + dx)].r;
+    };
+    // The scene colour everywhere, a bright texel at the spot; blurred and composited into the
+    // window in the game's standing state, which the passes must give back.
+    const auto composited = [&](const glm::vec3& scene, float spotValue, bool on) {
+        std::vector<glm::vec4> texels(static_cast<std::size_t>(width * height), glm::vec4(scene, 1));
+        std::vector<glm::vec4> bright(texels.size(), glm::vec4(0.0f));
+        bright[static_cast<std::size_t>(spot.y * width + spot.x)] = glm::vec4(spotValue);
+        for (int i = 0; i < 2; ++i) {
+            glBindTexture(GL_TEXTURE_2D, hdr.colorBuffers[i]);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_FLOAT,
+                            (i == 0 ? texels : bright).data());
+        }
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        effects::bloomComposite(blur, composite, hdr, blurTargets, on);
+        EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST)) << "state restored";
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, texels.data());
+        return texels;
+    };
+    const std::vector<glm::vec4> off = composited(glm::vec3(0.0f), 16.0f, false);
+    const std::vector<glm::vec4> on = composited(glm::vec3(0.0f), 16.0f, true);
+    // The last blur pass wrote texture 0: the glow itself, before tone mapping.
+    std::vector<glm::vec4> glow(on.size());
+    glBindTexture(GL_TEXTURE_2D, blurTargets.textures[0]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, glow.data());
+    float previous = at(glow, 0, 0), sum = 0.0f;
+    EXPECT_TRUE(previous > 0.0f && previous < 8.0f);
+    for (const int d : {3, 5, 8}) {
+        // Fading with distance, evenly in every direction as the passes alternate.
+        EXPECT_TRUE(at(glow, d, 0) > 0.0f && at(glow, d, 0) < previous);
+        previous = at(glow, d, 0);
+        for (const glm::ivec2 other : {glm::ivec2(-d, 0), glm::ivec2(0, d), glm::ivec2(0, -d)}) {
+            EXPECT_NEAR(at(glow, other.x, other.y), previous, 0.05f * previous) << d;
+        }
+    }
+    EXPECT_LT(at(glow, 20, 0), at(glow, 0, 0) * 0.01f);
+    for (const glm::vec4& texel : glow) sum += texel.r;
+    EXPECT_NEAR(sum, 16.0f, 0.8f) << "the glow only spreads the light";
+    for (const int d : {0, 2, 4}) EXPECT_TRUE(at(on, d, 0) > 0.02f && at(off, d, 0) == 0.0f) << d;
+    // A bright orange far above 1 stays orange, not white; an ordinary colour comes through as
+    // drawn; brighter input never comes out darker.
+    const glm::vec4 orange = composited({4.0f, 1.0f, 0.5f}, 0.0f, false)[0];
+    EXPECT_TRUE(orange.r > 0.9f && orange.r <= 1.0f) << orange.r;
+    EXPECT_NEAR(orange.g / orange.r, 0.25f, 0.02f);
+    EXPECT_NEAR(orange.b / orange.r, 0.125f, 0.02f);
+    const glm::vec4 plain = composited({0.3f, 0.2f, 0.1f}, 0.0f, false)[0];
+    EXPECT_LT(glm::length(glm::vec3(plain) - glm::vec3(0.3f, 0.2f, 0.1f)), 0.01f);
+    EXPECT_GT(composited(glm::vec3(1.5f), 0, false)[0].r, composited(glm::vec3(0.9f), 0, false)[0].r);
+    // Binding the target for a frame clears both its colours.
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    effects::bindHdrForScene(hdr);
+    for (const GLuint texture : hdr.colorBuffers) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, glow.data());
+        EXPECT_EQ(at(glow, 0, 0) + at(glow, -spot.x, -spot.y), 0.0f);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndAMissingOrOddFaceIsNamed) {
+    const fs::path dir = testsupport::makeTempDir("glimmer-sky");
+    // 5 texels a row: rows of neither 15 nor 5 bytes are 4-byte aligned.
+    const auto pattern = [](int channels, int face) {
+        std::vector<unsigned char> pixels;
+        for (int i = 0; i < 25; ++i) {
+            const auto grey = static_cast<unsigned char>(17 * i + 3 * face + 1);
+            pixels.push_back(grey);
+            if (channels >= 3) pixels.insert(pixels.end(), {grey, static_cast<unsigned char>(i)});
+            if (channels == 2 || channels == 4) pixels.push_back(200);
+        }
+        return pixels;
+    };
+    for (int channels = 1; channels <= 4; ++channels) {
+        std::vector<std::string> paths;
+        for (int face = 0; face < 6; ++face) {
+            paths.push_back((dir / (std::to_string(channels) + kFaces[face])).string());
+            testsupport::writePng(paths.back(), 5, 5, channels, pattern(channels, face));
+        }
+        testsupport::CoutCapture capture;
+        effects::loadCubemap(paths);
+        EXPECT_EQ(capture.text(), "");
+        for (int face = 0; face < 6; ++face) {
+            std::vector<unsigned char> rgb(75);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), 0, GL_RGB,
+                          GL_UNSIGNED_BYTE, rgb.data());
+            const std::vector<unsigned char> source = pattern(3, face);
+            for (std::size_t t = 0; t < 25; ++t) {
+                // Grey faces stay grey; colour faces keep their colours.
+                ASSERT_EQ(rgb[t * 3], source[t * 3]) << channels << " channels, face " << face;
+                ASSERT_EQ(rgb[t * 3 + 2], channels >= 3 ? source[t * 3 + 2] : source[t * 3]);
+            }
+        }
+    }
+    std::vector<std::string> paths;
+    std::string expected;
+    for (int face = 0; face < 6; ++face) {
+        paths.push_back((dir / kFaces[face]).string());
+        // Face 2 is missing, face 3 of another size, face 5 not square.
+        if (face != 2) solidFace(paths.back(), face == 3 ? 8 : 4, face == 5 ? 6 : 4, {});
+        if (face == 2 || face == 3 || face == 5) {
+            expected += "Cubemap texture failed to load at path: " + paths.back() + "\n";
+        }
+    }
+    testsupport::CoutCapture capture;
+    const GLuint cubemap = effects::loadCubemap(paths);
+    EXPECT_EQ(capture.text(), expected);
+    GLint bound = 0, width = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X + 4, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(glm::ivec2(bound, width), glm::ivec2(cubemap, 4));
+    fs::remove_all(dir);
+}
+
+TEST_F(Effects, TheSkyFillsWhatNothingCoveredFollowsTheViewNotThePositionAndTakesTheBrightness) {
+    const RunTree tree(false);
+    const Target target(32, 1);
+    testsupport::CoutCapture capture;
+    const effects::Skybox sky;
+    EXPECT_EQ(capture.text(), "");
+    const auto draw = [&](const physics::Camera& camera, float brightness) {
+        // The left half counts as already drawn: grey and nearer than the far plane.
+        target.start();
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 16, 32);
+        glClearColor(0.25f, 0.25f, 0.25f, 1.0f);
+        glClearDepth(0.99);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        glClearDepth(1.0);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_CULL_FACE);
+        sky.drawSky(camera, 32, 32, brightness);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_DEPTH_TEST);
+        return target.read();
+    };
+    // The start's view looks down -z, into the last face.
+    const std::vector<glm::vec4> ahead = draw(physics::Camera(), 1.0f);
+    for (int i = 0; i < 1024; i += 37) {
+        const glm::vec3 want = i % 32 < 16 ? glm::vec3(0.25f) : glm::vec3(kFaceColors[5]) / 255.0f;
+        ASSERT_LT(glm::length(glm::vec3(ahead[static_cast<std::size_t>(i)]) - want), 0.02f) << i;
+    }
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LESS);
+    // Far away and turned to +x: the first face, and dimmed by the brightness.
+    physics::Camera turned;
+    turned.position = {-40.0f, 30.0f, 90.0f};
+    turned.yaw = 0.0f;
+    turned.updateCameraAxes();
+    EXPECT_LT(glm::length(glm::vec3(target.at(draw(turned, 0.4f), 24, 16)) -
+                          0.4f * glm::vec3(kFaceColors[0]) / 255.0f),
+              0.02f);
+}
+
+TEST_F(Effects, TheStatueMirrorsTheSkyMoreAtGrazingAnglesAndTakesTheBrightness) {
+    const RunTree tree(false, true);
+    const effects::Skybox sky;
+    const Target target(16, 1);
+    const auto centre = [&](float degrees, float brightness) {
+        const render::Shader& shader = sky.reflectionShader;
+        shader.use();
+        const glm::vec3 eye(0.0f, 0.0f, 3.0f);
+        shader.setUniformMat4("projectionView", physics::projectionMatrix(16, 16) *
+                                                    glm::lookAt(eye, glm::vec3(0.0f), {0, 1, 0}));
+        shader.setUniformMat4("model", glm::rotate(glm::mat4(1.0f), glm::radians(degrees), {0, 1, 0}));
+        shader.setUniformVec3("cameraPos", eye);
+        shader.setUniformFloat("brightness", brightness);
+        target.start();
+        testsupport::makeQuad()->drawGeometry();
+        return glm::vec3(target.at(target.read(), 8, 8));
+    };
+    // A green sky: head-on the stone's own reddish tint shows, at a grazing angle the sky's.
+    const glm::vec3 headOn = centre(0.0f, 1.0f), grazing = centre(80.0f, 1.0f);
+    EXPECT_TRUE(headOn.r > 0.05f && headOn.g > headOn.r);
+    EXPECT_TRUE(grazing.r < 0.8f * headOn.r && grazing.g > headOn.g);
+    EXPECT_LT(glm::length(centre(30.0f, 0.5f) - 0.5f * centre(30.0f, 1.0f)), 0.01f);
+    EXPECT_EQ(centre(30.0f, 0.0f), glm::vec3(0.0f));
+}
+
+TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesColour) {
+    const render::Shader shader = gameProgram("vShader_particles.txt", "fShader_particles.txt");
+    effects::ParticleGenerator generator(shader);
+    // One particle 5 units wide, 10 units in front of the camera; the rest behind it, unseen.
+    for (effects::Particle& particle : generator.pool.particles) {
+        particle.color = glm::vec4(1.0f, 9.0f, 9.0f, 1.0f);
+        particle.position = glm::vec3(50.0f, 50.0f, 80.0f);
+    }
+    generator.pool.particles[0].position = glm::vec3(50.0f, 50.0f, 50.0f);
+    generator.pool.particles[42].color = glm::vec4(8.0f, 2.0f, 1.0f, 1.0f);
+    for (std::size_t i = 43; i < 100; ++i) generator.pool.particles[i].life = 0.0f;
+    physics::Camera camera;
+    camera.position = glm::vec3(50.0f, 50.0f, 60.0f);
+    const Target target(32, 2);
+    target.start();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    generator.draw(camera, 32, 32);
+    glDisable(GL_BLEND);
+    const std::vector<glm::vec4> scene = target.read(0);
+    const glm::vec4 centre = target.at(scene, 16, 16);
+    // The HDR colour arrives unclamped at the centre and keeps its hue; it glows.
+    EXPECT_GT(centre.r, 4.0f);
+    EXPECT_NEAR(centre.g / centre.r, 0.25f, 0.02f);
+    EXPECT_GT(target.at(target.read(1), 16, 16).r, 1.0f);
+    // Soft towards the rim; round: half the sprite is about 9.7 pixels here, so a point 8 pixels
+    // along both axes lies inside its square but outside its disc.
+    EXPECT_TRUE(target.at(scene, 22, 16).r < centre.r && target.at(scene, 24, 16).r > 0.0f);
+    EXPECT_EQ(target.at(scene, 24, 24) + target.at(scene, 1, 1), glm::vec4(0.0f));
+}
+
+TEST_F(Effects, TextIsDrawnInItsColourInsideItsQuadAndWithoutTheFontNothingButOneLine) {
+    for (const bool withFont : {true, false}) {
+        const RunTree tree(withFont);
+        testsupport::CoutCapture capture;
+        effects::TextRenderer text(64, 64);
+        EXPECT_EQ(capture.text(), withFont ? "" : "ERROR::FREETYPE: Failed to load font\n");
+        EXPECT_EQ(text.glyphs.size(), withFont ? 128u : 0u);
+        const Target target(64, 1);
+        target.start();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        const glm::vec3 color(0.2f, 0.9f, 0.4f);
+        float pen = 8.0f;
+        const auto quad = effects::layoutGlyph(text.glyphs['H'], pen, 12.0f, 0.75f);
+        text.renderText("H", 8.0f, 12.0f, 0.75f, color);
+        text.renderText("", 40.0f, 40.0f, 1.0f, color);
+        glDisable(GL_BLEND);
+        int lit = 0;
+        float greenest = 0.0f;
+        const std::vector<glm::vec4> pixels = target.read();
+        for (int i = 0; i < 64 * 64; ++i) {
+            const glm::vec4 p = pixels[static_cast<std::size_t>(i)];
+            if (p.a <= 0.0f) continue;
+            ++lit;
+            const glm::vec2 at(static_cast<float>(i % 64) + 0.5f, static_cast<float>(i / 64) + 0.5f);
+            EXPECT_TRUE(at.x >= quad[1].x && at.x <= quad[5].x && at.y >= quad[1].y && at.y <= quad[5].y);
+            EXPECT_GT(p.g, p.r) << "the hue is kept";
+            greenest = std::max(greenest, p.g);
+        }
+        EXPECT_EQ(lit > 20, withFont);
+        if (withFont) EXPECT_NEAR(greenest, color.g, 0.02f);
+    }
+}
+
+}  // namespace

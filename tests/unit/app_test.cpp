@@ -1,0 +1,200 @@
+// The player's hands and eyes: keys and the mouse through the GLFW handlers, the camera they turn,
+// the HUD lines and the printed GL debug messages.
+#include <gtest/gtest.h>
+
+#include "app/debug_output.h"
+#include "app/hud.h"
+#include "app/input.h"
+#include "support/headless_game.h"
+
+namespace {
+
+using testsupport::HeadlessGame;
+
+TEST(Input, SwitchesFlipOnPressOnlyAndWindowKeysActThroughTheWindow) {
+    HeadlessGame h(testsupport::simpleLevelGeometry());
+    app::Game& g = *h.game;
+    const struct {
+        int key;
+        bool app::InputSwitches::*field;
+        bool start;
+    } toggles[] = {
+        {GLFW_KEY_B, &app::InputSwitches::bloomEnabled, true},
+        {GLFW_KEY_C, &app::InputSwitches::celShadingEnabled, true},
+        {GLFW_KEY_F, &app::InputSwitches::flashlightOn, true},
+        {GLFW_KEY_M, &app::InputSwitches::showMenu, false},
+        {GLFW_KEY_Q, &app::InputSwitches::showScore, true},
+        {GLFW_KEY_F1, &app::InputSwitches::wireframeOn, false},
+        {GLFW_KEY_F2, &app::InputSwitches::faceCullingOn, true},
+    };
+    for (const auto& t : toggles) {
+        EXPECT_EQ(g.input.*t.field, t.start) << t.key;
+        // Holding a key sends repeats, then a release: only the press toggles.
+        for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_REPEAT, GLFW_RELEASE}) {
+            app::handleKey(g, t.key, action);
+        }
+        EXPECT_EQ(g.input.*t.field, !t.start) << t.key;
+    }
+    EXPECT_TRUE(h.platform.wireframe);
+    EXPECT_FALSE(h.platform.faceCulling);
+    app::handleKey(g, GLFW_KEY_F2, GLFW_PRESS);
+    EXPECT_TRUE(h.platform.faceCulling);
+    // Space asks for a jump, left Alt flips flying, left Ctrl is held while it is down.
+    app::handleKey(g, GLFW_KEY_SPACE, GLFW_PRESS);
+    app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_PRESS);
+    app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_REPEAT);
+    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_PRESS);
+    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_REPEAT);
+    EXPECT_TRUE(g.player.jumpRequested && !g.player.gravityEnabled && g.player.crouchHeld);
+    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_RELEASE);
+    app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_PRESS);
+    EXPECT_TRUE(g.player.gravityEnabled && !g.player.crouchHeld);
+    // Escape closes in any state.
+    g.rules.gameState = app::GameState::Lost;
+    EXPECT_FALSE(h.platform.closeRequested);
+    app::handleKey(g, GLFW_KEY_ESCAPE, GLFW_PRESS);
+    EXPECT_TRUE(h.platform.closeRequested);
+}
+
+TEST(Input, TheKeypadStepsBrightnessByATenthAndNoOtherKeyDoes) {
+    HeadlessGame h(testsupport::simpleLevelGeometry());
+    app::Game& g = *h.game;
+    for (int key : {GLFW_KEY_EQUAL, GLFW_KEY_MINUS, GLFW_KEY_Z}) app::handleKey(g, key, GLFW_PRESS);
+    EXPECT_FLOAT_EQ(g.settings.brightness, 1.0f);
+    // There is no bound either way.
+    for (int i = 0; i < 20; ++i) app::handleKey(g, GLFW_KEY_KP_SUBTRACT, GLFW_PRESS);
+    EXPECT_NEAR(g.settings.brightness, -1.0f, 1e-5f);
+    for (int i = 0; i < 35; ++i) app::handleKey(g, GLFW_KEY_KP_ADD, GLFW_PRESS);
+    EXPECT_NEAR(g.settings.brightness, 2.5f, 1e-5f);
+}
+
+TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroWithoutAJumpWhenItEnds) {
+    HeadlessGame h(testsupport::simpleLevelGeometry());
+    app::Game& g = *h.game;
+    const physics::Camera& camera = g.player.camera;
+    app::handleCursor(g, 100.0, 100.0);
+    app::handleCursor(g, 600.0, 400.0);
+    EXPECT_FLOAT_EQ(camera.yaw, -90.0f);
+    // W held during the intro moves nobody.
+    h.platform.held.insert(GLFW_KEY_W);
+    h.frame();
+    EXPECT_NEAR(camera.position.z, 50.0f, 0.01f);
+    h.skipIntro();
+    // Travel is counted from where the cursor was during the intro; up raises the pitch.
+    app::handleCursor(g, 610.0, 390.0);
+    EXPECT_FLOAT_EQ(camera.yaw, -90.0f + 10.0f * 0.2f);
+    EXPECT_FLOAT_EQ(camera.pitch, 10.0f * 0.2f);
+    h.frame();
+    EXPECT_LT(camera.position.z, 49.8f);
+}
+
+TEST(Camera, TurningClampsThePitchNeverWrapsTheYawAndTheViewLooksAlongFront) {
+    physics::Camera camera;
+    EXPECT_LT(glm::length(camera.front - glm::vec3(0, 0, -1)), 1e-6f);
+    camera.turnCamera(0.0f, 10000.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 89.0f);
+    EXPECT_GT(camera.front.y, 0.99f);
+    camera.turnCamera(0.0f, -20000.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, -89.0f);
+    camera.turnCamera(0.0f, 5.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, -88.0f);
+    for (int i = 0; i < 100; ++i) camera.turnCamera(100.0f, 0.0f);
+    EXPECT_FLOAT_EQ(camera.yaw, 1910.0f);
+    EXPECT_NEAR(camera.right.y, 0.0f, 1e-6f);
+    const glm::vec4 ahead = camera.viewMatrix() * glm::vec4(camera.position + camera.front * 3.0f, 1);
+    EXPECT_LT(glm::length(glm::vec3(ahead) - glm::vec3(0, 0, -3)), 1e-4f);
+    // A vertical field of view of 45 degrees, the window's aspect, near 0.1 and far 100.
+    const glm::mat4 wide = physics::projectionMatrix(1920, 1080);
+    EXPECT_NEAR(wide[1][1], 1.0f / std::tan(glm::radians(22.5f)), 1e-5f);
+    EXPECT_FLOAT_EQ(wide[1][1] / wide[0][0], 1.7777778f);
+    const glm::vec4 far = wide * glm::vec4(0.0f, 0.0f, -100.0f, 1.0f);
+    EXPECT_NEAR(far.z / far.w, 1.0f, 1e-4f);
+}
+
+TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
+    app::GameRules rules;
+    app::InputSwitches input;
+    rules.gemsCollected = 2;
+    input.showMenu = true;
+    const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
+    // The score at the bottom left; the help column from the top, one row of 36 pixels apart.
+    const struct {
+        const char* text;
+        float x, y;
+    } expected[] = {{"2", 25, 25},
+                    {"Menu: M", 32, 684},
+                    {"Move: (forward)W, (left)A, (back)S, (right)D", 32, 648},
+                    {"Flashlight: F", 32, 612},
+                    {"Crouch: left Ctrl", 32, 576},
+                    {"Cheat: left ALT", 32, 540},
+                    {"Score: Q", 32, 504},
+                    {"Brightness: + and -", 32, 468},
+                    {"Bloom: B, Cell shading: C", 32, 432}};
+    ASSERT_EQ(lines.size(), std::size(expected));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].text, expected[i].text);
+        EXPECT_EQ(glm::vec3(lines[i].x, lines[i].y, lines[i].scale),
+                  glm::vec3(expected[i].x, expected[i].y, 0.8f));
+        EXPECT_EQ(lines[i].color, glm::vec3(1, 0, 0));
+    }
+    // Odd sizes are divided first: 1366 / 40 = 34, 767 / 20 = 38 rows of 38.
+    EXPECT_EQ(glm::vec2(app::overlayLines(rules, input, 1366, 767)[1].x,
+                        app::overlayLines(rules, input, 1366, 767)[1].y),
+              glm::vec2(34.0f, 38.0f * 19.0f));
+    const std::vector<app::TextLine> intro = app::introLines(1280, 720);
+    ASSERT_EQ(intro.size(), 2u);
+    EXPECT_EQ(intro[0].text + "|" + intro[1].text, "Collect the gems|or die trying!");
+    EXPECT_NEAR(intro[0].x, 723.2f, 1e-3f);
+    EXPECT_EQ(glm::vec3(intro[0].y, intro[1].y, intro[0].scale), glm::vec3(684, 648, 0.5f));
+    EXPECT_EQ(intro[1].color, glm::vec3(1.0f));
+    const auto won = app::endScreenLines(app::GameState::Won, 1366, 767);
+    const auto lost = app::endScreenLines(app::GameState::Lost, 1280, 720);
+    ASSERT_EQ(won.size() + lost.size(), 2u);
+    EXPECT_EQ(won[0].text + "|" + lost[0].text, "You are the WINNER!!|GAME OVER");
+    EXPECT_EQ(glm::vec4(won[0].x, won[0].y, lost[0].x, lost[0].y), glm::vec4(593, 383, 550, 360));
+    EXPECT_TRUE(app::endScreenLines(app::GameState::Playing, 1280, 720).empty());
+    // Q hides the score; the end screens show nothing else.
+    input.showMenu = false;
+    input.showScore = false;
+    EXPECT_TRUE(app::overlayLines(rules, input, 800, 600).empty());
+    input = app::InputSwitches{};
+    input.showMenu = true;
+    rules.gameState = app::GameState::Won;
+    EXPECT_TRUE(app::overlayLines(rules, input, 800, 600).empty());
+}
+
+TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
+    EXPECT_EQ(app::formatDebugMessage(GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, 131185,
+                                      GL_DEBUG_SEVERITY_NOTIFICATION, "Buffer info"),
+              "OpenGL Error: Buffer info [Source = API, Type = Other, Severity = Unknown, "
+              "ID = 131185]");
+    const std::pair<GLenum, const char*> sources[] = {
+        {GL_DEBUG_SOURCE_WINDOW_SYSTEM, "Window System"},
+        {GL_DEBUG_SOURCE_SHADER_COMPILER, "Shader Compiler"},
+        {GL_DEBUG_SOURCE_THIRD_PARTY, "Third Party"},
+        {GL_DEBUG_SOURCE_APPLICATION, "Application"},
+        {GL_DEBUG_SOURCE_OTHER, "Other"},
+        {0xFFFF, "Unknown"}};
+    const std::pair<GLenum, const char*> types[] = {
+        {GL_DEBUG_TYPE_ERROR, "Error"},
+        {GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR, "Deprecated Behavior"},
+        {GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR, "Undefined Behavior"},
+        {GL_DEBUG_TYPE_PORTABILITY, "Portability"},
+        {GL_DEBUG_TYPE_PERFORMANCE, "Performance"},
+        {GL_DEBUG_TYPE_MARKER, "Unknown"}};
+    const std::pair<GLenum, const char*> severities[] = {{GL_DEBUG_SEVERITY_HIGH, "High"},
+                                                          {GL_DEBUG_SEVERITY_MEDIUM, "Medium"},
+                                                          {GL_DEBUG_SEVERITY_LOW, "Low"}};
+    for (std::size_t i = 0; i < std::size(sources); ++i) {
+        const auto& type = types[i];
+        const auto& severity = severities[i % 3];
+        // Only up to the message's terminating zero.
+        EXPECT_EQ(app::formatDebugMessage(sources[i].first, type.first, 4294967295u,
+                                          severity.first, "ab\0cd"),
+                  std::string("OpenGL Error: ab [Source = ") + sources[i].second +
+                      ", Type = " + type.second + ", Severity = " + severity.second +
+                      ", ID = 4294967295]");
+    }
+}
+
+}  // namespace

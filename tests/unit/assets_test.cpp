@@ -1,0 +1,216 @@
+// The committed assets: the generator makes them byte for byte, the sky's faces join up, and the
+// models fit where the game places them, with hazards a player can see and keep out of.
+#include <gtest/gtest.h>
+#include <stb_image.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/level_geometry.h"
+#include "app/level_layout.h"
+#include "support/gl_context.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kAssets = std::string(GLIMMER_SOURCE_DIR) + "/assets/";
+
+TEST(Assets, TheGeneratorMakesTheCommittedTreeByteForByte) {
+    const std::string generator = std::string(GLIMMER_BINARY_DIR) + "/glimmerdeep-assets";
+    const std::string out = testsupport::makeTempDir("glimmer-assets");
+    ASSERT_EQ(std::system(("\"" + generator + "\" \"" + out + "\" > /dev/null").c_str()), 0);
+    EXPECT_NE(std::system(("\"" + generator + "\" > /dev/null").c_str()), 0) << "no folder";
+    const auto files = [](const std::string& root) {
+        std::vector<std::string> found;
+        for (const char* sub : {"objects", "textures", "icons"}) {
+            if (!fs::exists(fs::path(root) / sub)) continue;
+            for (const auto& entry : fs::recursive_directory_iterator(fs::path(root) / sub)) {
+                if (entry.is_regular_file()) {
+                    found.push_back(fs::relative(entry.path(), root).generic_string());
+                }
+            }
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<std::string> fresh = files(out);
+    ASSERT_FALSE(fresh.empty());
+    EXPECT_EQ(fresh, files(kAssets));
+    for (const std::string& file : fresh) {
+        EXPECT_TRUE(bytes(out + "/" + file) == bytes(kAssets + file))
+            << file << " differs from the committed copy: rerun glimmerdeep-assets assets";
+    }
+    fs::remove_all(out);
+}
+
+// The six sky faces as GL's cube-map lookup reads them.
+struct Sky {
+    Sky() {
+        for (const char* name : {"right", "left", "top", "bottom", "front", "back"}) {
+            int w = 0, h = 0, n = 0;
+            const std::string path = kAssets + "textures/skybox/" + name + ".png";
+            EXPECT_EQ(stbi_info(path.c_str(), &w, &h, &n), 1);
+            EXPECT_EQ(glm::ivec3(w, h, n), glm::ivec3(512, 512, 3)) << name;
+            unsigned char* data = stbi_load(path.c_str(), &w, &h, &n, 3);
+            faces.emplace_back(data, data ? data + w * h * 3 : data);
+            stbi_image_free(data);
+        }
+    }
+    glm::vec3 operator()(glm::vec3 d) const {
+        const glm::vec3 a = glm::abs(d);
+        int face = 0;
+        float sc = 0, tc = 0, ma = 0;
+        if (a.x >= a.y && a.x >= a.z) {
+            face = d.x > 0 ? 0 : 1, ma = a.x, sc = d.x > 0 ? -d.z : d.z, tc = -d.y;
+        } else if (a.y >= a.z) {
+            face = d.y > 0 ? 2 : 3, ma = a.y, sc = d.x, tc = d.y > 0 ? d.z : -d.z;
+        } else {
+            face = d.z > 0 ? 4 : 5, ma = a.z, sc = d.z > 0 ? d.x : -d.x, tc = -d.y;
+        }
+        const int x = std::clamp(static_cast<int>((sc / ma + 1.0f) * 256.0f), 0, 511);
+        const int y = std::clamp(static_cast<int>((tc / ma + 1.0f) * 256.0f), 0, 511);
+        const unsigned char* p = &faces[static_cast<std::size_t>(face)][static_cast<std::size_t>(y * 512 + x) * 3];
+        return glm::vec3(p[0], p[1], p[2]) / 255.0f;
+    }
+    std::vector<std::vector<unsigned char>> faces;
+};
+
+TEST(Assets, TheSkyJoinsUpAlongEveryCubeEdgeIsDarkAboveAndGlowsAtTheHorizon) {
+    const Sky sky;
+    ASSERT_EQ(sky.faces.size(), 6u);
+    for (const auto& face : sky.faces) ASSERT_EQ(face.size(), 512u * 512u * 3u);
+    // Either side of each of the twelve edges alike; stars are clipped so that one on a single
+    // side does not decide, while a turned or swapped face moves the horizon glow across it.
+    const glm::vec3 axes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (int i = 0; i < 3; ++i) {
+        for (int j = i + 1; j < 3; ++j) {
+            for (const float si : {-1.0f, 1.0f}) {
+                for (const float sj : {-1.0f, 1.0f}) {
+                    float total = 0.0f;
+                    for (float u = -0.95f; u <= 0.95f; u += 0.01f) {
+                        const glm::vec3 edge = axes[i] * si + axes[j] * sj + axes[3 - i - j] * u;
+                        const glm::vec3 onI = glm::normalize(edge - axes[j] * sj * 0.003f);
+                        const glm::vec3 onJ = glm::normalize(edge - axes[i] * si * 0.003f);
+                        total += std::min(glm::length(sky(onI) - sky(onJ)), 0.1f);
+                    }
+                    EXPECT_LT(total / 190.0f, 0.025f) << i << j << si << sj;
+                }
+            }
+        }
+    }
+    const auto patch = [&](glm::vec3 d) {
+        float sum = 0.0f;
+        for (int k = 0; k < 49; ++k) {
+            const glm::vec3 c = sky(glm::normalize(
+                d + 0.01f * glm::vec3(static_cast<float>(k % 7 - 3), 0, static_cast<float>(k / 7 - 3))));
+            sum += c.r + c.g + c.b;
+        }
+        return sum;
+    };
+    for (int k = 0; k < 8; ++k) {
+        const float a = 0.785398f * static_cast<float>(k);
+        EXPECT_LT(patch({0, 1, 0}), patch({std::cos(a), 0.03f, std::sin(a)})) << k;
+    }
+}
+
+struct Box3 {
+    glm::vec3 lo{1e9f}, hi{-1e9f};
+};
+
+// The model at `path` as the game loads it, its bounds where `placed` puts it.
+Box3 boundsOf(const char* path, const glm::mat4& placed, std::size_t* triangles = nullptr) {
+    const render::Model model(kAssets + path, render::ModelUpload::CpuOnly);
+    EXPECT_EQ(model.meshCount(), 1u) << path;
+    if (triangles) *triangles = model.indexList().size() / 3;
+    Box3 b;
+    for (const glm::vec3& p : model.positionList()) {
+        const glm::vec3 w(placed * glm::vec4(p, 1.0f));
+        b.lo = glm::min(b.lo, w);
+        b.hi = glm::max(b.hi, w);
+    }
+    return b;
+}
+
+TEST(Assets, TheModelsFitWhereTheGamePlacesThem) {
+    namespace layout = app::layout;
+    // Each gem fits inside its trigger; the platform's deck is 4 × 10, its top where it moves.
+    for (int gem = 0; gem < 3; ++gem) {
+        const Box3 b = boundsOf(app::kGemModel, layout::gemMatrix(gem));
+        const glm::vec3 at = layout::kGemPositions[static_cast<std::size_t>(gem)];
+        EXPECT_TRUE(glm::all(glm::greaterThanEqual(b.lo, at - 0.8f)) &&
+                    glm::all(glm::lessThanEqual(b.hi, at + 0.8f)) && b.hi.x - b.lo.x > 1.0f);
+    }
+    const Box3 deck = boundsOf(app::kPlatformModel, layout::platformMatrix(layout::kPlatformStart));
+    EXPECT_LT(glm::length((deck.hi - deck.lo) - glm::vec3(4.0f, 0.5f, 10.0f)), 0.02f);
+    EXPECT_NEAR(deck.hi.y, 5.25f, 0.01f);
+    // The statue stands on the court's floor, over 3 units tall, clear of the front wall, smooth
+    // enough to mirror the sky; the speech bubble floats above it.
+    std::size_t triangles = 0;
+    const Box3 statue = boundsOf(app::kStatueModel, layout::statueMatrix(), &triangles);
+    EXPECT_NEAR(statue.lo.y, 0.0f, 0.01f);
+    EXPECT_TRUE(statue.hi.y > 3.0f && statue.lo.z > 15.7f && triangles > 2000u);
+    EXPECT_GT(boundsOf(app::kSpeechModel, layout::speechMatrix()).lo.y, statue.hi.y);
+    // The water covers the water hazard at its height, in cells small enough to wave.
+    const layout::Slab& water = layout::kHazards[1];
+    const Box3 waves = boundsOf(app::kWavesModel, layout::wavesMatrix(), &triangles);
+    EXPECT_TRUE(waves.lo.x <= water.centre.x - water.halfExtents.x &&
+                waves.hi.x >= water.centre.x + water.halfExtents.x &&
+                waves.lo.z <= water.centre.z - water.halfExtents.z &&
+                waves.hi.z >= water.centre.z + water.halfExtents.z && triangles >= 304u);
+    EXPECT_NEAR(waves.lo.y, water.centre.y, 0.05f);
+}
+
+// Heights of the level's surfaces crossing the vertical line through (x, z), and the ground's.
+std::vector<float> surfacesAt(const app::MeshLists& level, float x, float z) {
+    std::vector<float> ys{0.0f};
+    for (std::size_t i = 0; i + 2 < level.indices.size(); i += 3) {
+        const glm::vec3 a = level.points[level.indices[i]];
+        const glm::vec3 b = level.points[level.indices[i + 1]];
+        const glm::vec3 c = level.points[level.indices[i + 2]];
+        const float area = (b.x - a.x) * (c.z - a.z) - (c.x - a.x) * (b.z - a.z);
+        if (std::fabs(area) < 1e-6f) continue;
+        const float w0 = ((b.x - x) * (c.z - z) - (c.x - x) * (b.z - z)) / area;
+        const float w1 = ((c.x - x) * (a.z - z) - (a.x - x) * (c.z - z)) / area;
+        if (w0 >= 0 && w1 >= 0 && w0 + w1 <= 1) ys.push_back(w0 * a.y + w1 * b.y + (1 - w0 - w1) * c.y);
+    }
+    return ys;
+}
+
+TEST(Assets, HazardsAreTanksWhoseFloorsPutThePlayerThroughTheSlabAndWhoseRimsAreSafe) {
+    const app::MeshLists level = app::loadLevelGeometry(kAssets).level;
+    const auto top = [&](float x, float z) {
+        const std::vector<float> ys = surfacesAt(level, x, z);
+        return *std::max_element(ys.begin(), ys.end());
+    };
+    for (const app::layout::Slab& h : app::layout::kHazards) {
+        const glm::vec3 c = h.centre, e = h.halfExtents;
+        for (float f = -0.95f; f <= 0.95f; f += 0.19f) {
+            for (float g = -0.95f; g <= 0.95f; g += 0.19f) {
+                // Whatever one lands on in a tank, the capsule (4.4 tall) spans the slab.
+                const float floor = top(c.x + f * e.x, c.z + g * e.z);
+                EXPECT_TRUE(floor < c.y - e.y && floor + 4.4f > c.y + e.y) << c.x + f * e.x << "," << c.z + g * e.z;
+            }
+            // The rims, just outside the slab: above it, and too high to step onto from the floor.
+            for (const glm::vec2 rim : {glm::vec2(c.x - e.x - 0.35f, c.z + f * e.z),
+                                        glm::vec2(c.x + e.x + 0.35f, c.z + f * e.z),
+                                        glm::vec2(c.x + f * e.x, c.z - e.z - 0.35f),
+                                        glm::vec2(c.x + f * e.x, c.z + e.z + 0.35f)}) {
+                EXPECT_GT(top(rim.x, rim.y), std::max(c.y + e.y, 0.99f)) << rim.x << "," << rim.y;
+            }
+        }
+    }
+    // Each lamp hangs from an arm or stands on a post: something right above or below it.
+    for (const glm::vec3& lamp : app::layout::kLampPositions) {
+        bool held = false;
+        for (const float y : surfacesAt(level, lamp.x, lamp.z)) held = held || std::fabs(std::fabs(y - lamp.y) - 0.5f) < 0.05f;
+        EXPECT_TRUE(held) << lamp.x << "," << lamp.y << "," << lamp.z;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+// The effects' rules without a GL context: the particle rain, where glyphs land, and the sun's
+// shadow box around the level.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "effects/particle_pool.h"
+#include "effects/shadow_map.h"
+#include "effects/text_renderer.h"
+
+namespace {
+
+using effects::Particle;
+using effects::ParticlePool;
+
+TEST(ParticleRain, EachUpdateRespawnsTwoParticlesFallingFromTheStripAboveTheWater) {
+    // The generator is never seeded: every run rains the same.
+    std::srand(3);
+    ParticlePool pool(100);
+    ParticlePool twin(100);
+    for (Particle& particle : pool.particles) particle.life = 0.0f;
+    for (Particle& particle : twin.particles) particle.life = 0.0f;
+    for (int update = 0; update < 50; ++update) {
+        pool.update(0.0f);
+        // Free slots are taken in order: two a frame.
+        ASSERT_EQ(pool.lastUsedParticle, static_cast<std::uint32_t>(2 * update + 1));
+        for (const std::uint32_t i : {pool.lastUsedParticle - 1, pool.lastUsedParticle}) {
+            const Particle& p = pool.particles[i];
+            EXPECT_TRUE(p.position.x >= -5.0f && p.position.x <= -0.05f && p.position.y == 20.0f &&
+                        p.position.z >= -2.45f && p.position.z <= 2.5f)
+                << i;
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_TRUE(p.color[c] >= 1.0f && p.color[c] <= 10.0f &&
+                            p.color[c] == std::floor(p.color[c]));
+            }
+            EXPECT_EQ(glm::vec2(p.color.a, p.life), glm::vec2(1.0f, 5.0f));
+            // Falling (the update subtracts the velocity), small, drifting with its place.
+            EXPECT_GT(p.velocity.y, 0.0f);
+            EXPECT_TRUE(p.scale > 0.0f && p.scale <= 0.1f);
+            EXPECT_FLOAT_EQ(p.velocity.x, -p.velocity.y * 0.1f);
+        }
+    }
+    std::srand(3);
+    for (int update = 0; update < 50; ++update) twin.update(0.0f);
+    for (std::size_t i = 0; i < 100; ++i) {
+        EXPECT_EQ(pool.particles[i].position, twin.particles[i].position);
+        EXPECT_EQ(pool.particles[i].color, twin.particles[i].color);
+    }
+    // Of 100 spawns the rain covers the strip, not one spot.
+    glm::vec2 lo(1e9f), hi(-1e9f);
+    for (std::uint32_t i = 0; i < 100; ++i) {
+        lo = glm::min(lo, glm::vec2(pool.particles[i].position.x, pool.particles[i].position.z));
+        hi = glm::max(hi, glm::vec2(pool.particles[i].position.x, pool.particles[i].position.z));
+    }
+    EXPECT_GT(hi.x - lo.x, 4.0f);
+    EXPECT_GT(hi.y - lo.y, 4.0f);
+}
+
+TEST(ParticleRain, TheFreeSlotSearchStartsAtTheLastUsedWrapsAndTakesSlotZeroWhenAllLive) {
+    ParticlePool pool(100);
+    pool.particles[3].life = 0.0f;
+    pool.particles[10].life = -0.5f;
+    pool.lastUsedParticle = 10;
+    pool.update(0.0f);
+    // 10 first, then on through 99 and around from 0 to 3.
+    EXPECT_EQ(glm::vec2(pool.particles[10].life, pool.particles[3].life), glm::vec2(5.0f));
+    EXPECT_EQ(pool.lastUsedParticle, 3u);
+    pool.lastUsedParticle = 37;
+    const ParticlePool before = pool;
+    pool.update(0.0f);
+    EXPECT_EQ(pool.lastUsedParticle, 0u);
+    for (std::uint32_t i = 1; i < 100; ++i) {
+        EXPECT_EQ(pool.particles[i].position, before.particles[i].position) << i;
+    }
+    EXPECT_NE(pool.particles[0].position, before.particles[0].position);
+}
+
+TEST(ParticleRain, LivingParticlesAgeFallAndFadeAndOneThatDiesStopsWhereItIs) {
+    ParticlePool pool(100);
+    const auto place = [&](std::uint32_t i, float life) {
+        Particle& p = pool.particles[i];
+        p = Particle{};
+        p.position = {1.0f, 10.0f, -2.0f};
+        p.velocity = {-0.2f, 1.5f, 0.1f};
+        p.color = {3.0f, 4.0f, 5.0f, 0.9f};
+        p.life = life;
+    };
+    place(5, 2.0f);
+    place(8, 0.1f);
+    place(50, -1.0f);
+    // The update's two respawns take these.
+    pool.particles[20].life = pool.particles[21].life = 0.0f;
+    pool.lastUsedParticle = 20;
+    pool.update(0.25f);
+    const Particle& living = pool.particles[5];
+    EXPECT_FLOAT_EQ(living.life, 1.75f);
+    EXPECT_LT(glm::length(living.position - glm::vec3(1.05f, 9.625f, -2.025f)), 1e-5f);
+    EXPECT_FLOAT_EQ(living.color.a, 0.9f - 0.125f);
+    EXPECT_FLOAT_EQ(living.color.r, 3.0f);
+    for (const std::uint32_t still : {8u, 50u}) {
+        EXPECT_EQ(pool.particles[still].position, glm::vec3(1.0f, 10.0f, -2.0f)) << still;
+        EXPECT_FLOAT_EQ(pool.particles[still].color.a, 0.9f) << still;
+    }
+    EXPECT_LT(pool.particles[8].life, 0.0f);
+}
+
+TEST(TextLayout, AGlyphSitsOnTheBaselineAndMovesThePenByItsWholePixelAdvance) {
+    const auto glyph = [](glm::ivec2 size, glm::ivec2 bearing, GLuint advance) {
+        effects::Glyph g;
+        g.size = size;
+        g.bearing = bearing;
+        g.advance = advance;
+        return g;
+    };
+    const struct {
+        effects::Glyph glyph;
+        float x, y, scale;
+        glm::vec4 box;  // left, bottom, right, top
+        float pen;
+    } cases[] = {
+        // 10 × 20, 2 right of the pen, top 15 above the baseline: 5 below it.
+        {glyph({10, 20}, {2, 15}, 12 * 64), 100.0f, 50.0f, 1.0f, {102, 45, 112, 65}, 112.0f},
+        // A descender at scale 2: 10 below the baseline becomes 20.
+        {glyph({12, 30}, {1, 20}, 14 * 64), 0.0f, 100.0f, 2.0f, {2, 80, 26, 140}, 28.0f},
+        // The 63/64 of the advance are dropped before scaling; the pen itself is not rounded.
+        {glyph({9, 14}, {3, 11}, 10 * 64 + 63), 10.25f, 3.5f, 0.75f,
+         {12.5f, 1.25f, 19.25f, 11.75f}, 17.75f},
+        // A space covers nothing; a byte without a glyph does not move the pen.
+        {glyph({0, 0}, {0, 0}, 13 * 64 + 40), 20.0f, 30.0f, 1.0f, {20, 30, 20, 30}, 33.0f},
+        {effects::Glyph{}, 55.5f, 10.0f, 2.0f, {55.5f, 10, 55.5f, 10}, 55.5f},
+    };
+    for (const auto& c : cases) {
+        float pen = c.x;
+        const auto quad = effects::layoutGlyph(c.glyph, pen, c.y, c.scale);
+        EXPECT_EQ(pen, c.pen);
+        // Two triangles, texture row 0 at the top.
+        const glm::vec4 expected[6] = {{c.box.x, c.box.w, 0, 0}, {c.box.x, c.box.y, 0, 1},
+                                       {c.box.z, c.box.y, 1, 1}, {c.box.x, c.box.w, 0, 0},
+                                       {c.box.z, c.box.y, 1, 1}, {c.box.z, c.box.w, 1, 0}};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_LT(glm::length(quad[static_cast<std::size_t>(i)] - expected[i]), 1e-4f)
+                << c.pen << " vertex " << i;
+        }
+    }
+}
+
+TEST(SunShadow, TheLightsBoxHoldsTheWalledLevelFromTheFloorToTheWallTops) {
+    const auto inMap = [](const glm::vec3& world) {
+        const glm::vec4 clip = effects::computeLightSpaceMatrix() * glm::vec4(world, 1.0f);
+        const glm::vec3 p = glm::vec3(clip) / clip.w * 0.5f + 0.5f;
+        return p.x > 0.0f && p.x < 1.0f && p.y > 0.0f && p.y < 1.0f && p.z > 0.0f && p.z < 1.0f;
+    };
+    for (const float x : {-33.5f, 0.0f, 20.5f}) {
+        for (const float z : {-29.5f, 0.0f, 15.0f}) {
+            for (const float y : {0.0f, 22.0f}) EXPECT_TRUE(inMap({x, y, z})) << x << "," << y << "," << z;
+        }
+    }
+    // Far outside the level there is nothing to shadow: off the map.
+    for (const glm::vec3 outside : {glm::vec3(90, 0, 0), glm::vec3(-90, 0, 0), glm::vec3(0, 0, 150),
+                                    glm::vec3(0, 0, -150)}) {
+        EXPECT_FALSE(inMap(outside)) << outside.x << "," << outside.z;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// Our physics layer at the level's scale: falling and resting bodies, kinematic pieces, cooked
+// meshes, and trigger reports found and lost by the player's capsule and by loose bodies.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "physics/character_controller.h"
+#include "physics/simulation_callback.h"
+#include "support/headless_game.h"
+
+namespace {
+
+using physics::Actor;
+using physics::Shape;
+using physics::TriggerPair;
+using physics::TriggerStatus;
+
+// A closed box mesh of the given half-extents around the origin, faces outwards.
+app::MeshLists boxMesh(const glm::vec3& half) {
+    return testsupport::boxLists("box", -half, half);
+}
+
+struct World : ::testing::Test {
+    void SetUp() override { world.initPhysics(); }
+    Shape* box(float half, float restitution = 0.6f) {
+        return world.createBoxShape(glm::vec3(half), world.createMaterial(0.5f, 0.5f, restitution),
+                                    false);
+    }
+    Actor* drop(Shape* shape, const glm::vec3& at) {
+        return world.createDynamicActor(shape, at, 10.0f);
+    }
+    void steps(int n) {
+        for (int i = 0; i < n; ++i) world.step();
+    }
+    float y(Actor* actor) const { return world.actorPosition(actor).y; }
+    physics::PhysicsWorld world;
+    const physics::Material level{1.0f, 1.0f, 0.0f};
+};
+
+TEST_F(World, ABoxFallsWithGravityBouncesWithTheAverageRestitutionAndRestsOnTheGroundPlane) {
+    EXPECT_EQ(physics::actorName(world.groundPlane), "groundPlane");
+    Actor* body = drop(box(0.5f), {0.0f, 10.0f, 0.0f});
+    // A dead box (restitution 0) on the plane (0.6) bounces with 0.3, not their product 0.
+    Actor* dead = drop(box(0.5f, 0.0f), {5.0f, 5.5f, 0.0f});
+    steps(30);
+    EXPECT_NEAR(y(body), 10.0f - 0.5f * 9.81f * 0.25f, 0.05f);
+    float highest = 0.0f;
+    bool landed = false;
+    for (int i = 0; i < 600; ++i) {
+        world.step();
+        landed = landed || y(dead) < 0.6f;
+        if (landed) highest = std::max(highest, y(dead));
+    }
+    EXPECT_GT(highest, 0.6f);
+    EXPECT_LT(highest, 1.5f);
+    const glm::vec3 rest = world.actorPosition(body);
+    EXPECT_NEAR(rest.y, 0.5f, 0.02f);
+    EXPECT_LT(glm::length(glm::vec2(rest.x, rest.z)), 1.0f);
+    world.step();
+    EXPECT_LT(glm::length(world.actorPosition(body) - rest), 1e-4f);
+}
+
+TEST_F(World, TheLooseWallStandsStillUntilTouchedAndFallsWhenWhatHeldItGoes) {
+    Shape* brick = box(0.5f);
+    std::vector<Actor*> bricks;
+    for (int i = 1; i <= 9; i += 2) {
+        for (int j = 0; j <= 8; j += 2) {
+            bricks.push_back(drop(brick, {13.0f + 0.5f * static_cast<float>(j),
+                                          0.5f * static_cast<float>(i), 15.2f}));
+        }
+    }
+    steps(600);
+    for (std::size_t k = 0; k < bricks.size(); ++k) {
+        const glm::vec3 start(13.0f + static_cast<float>(k % 5), 0.5f + static_cast<float>(k / 5),
+                              15.2f);
+        EXPECT_LT(glm::length(world.actorPosition(bricks[k]) - start), 0.05f) << k;
+        EXPECT_GT(std::abs(world.actorRotation(bricks[k]).w), 0.999f) << k;
+    }
+    // A box resting on a shelf falls once the shelf is taken away (twice: harmless).
+    Actor* shelf = world.createStaticActor(
+        world.createBoxShape({2.0f, 0.1f, 2.0f}, world.defaultMaterial, false), {0.0f, 3.0f, 0.0f});
+    Actor* onShelf = drop(box(0.5f), {0.0f, 3.6f, 0.0f});
+    steps(300);
+    EXPECT_NEAR(y(onShelf), 3.6f, 0.02f);
+    world.removeActor(shelf);
+    world.removeActor(shelf);
+    steps(600);
+    EXPECT_NEAR(y(onShelf), 0.5f, 0.02f);
+}
+
+TEST_F(World, KinematicPiecesReachTheirTargetInTheNextStepNeverSleepAndCarryWhatRestsOnThem) {
+    Actor* spikes = world.createKinematicActor(box(1.0f), {-7.0f, 10.0f, 0.0f});
+    world.setKinematicTarget(spikes, {-7.0f, 8.0f, 0.0f});
+    EXPECT_EQ(world.actorPosition(spikes), glm::vec3(-7.0f, 10.0f, 0.0f));
+    steps(1);
+    EXPECT_EQ(world.actorPosition(spikes), glm::vec3(-7.0f, 8.0f, 0.0f));
+    steps(600);
+    world.setKinematicTarget(spikes, {-7.0f, 9.0f, 0.0f});
+    steps(1);
+    EXPECT_EQ(world.actorPosition(spikes), glm::vec3(-7.0f, 9.0f, 0.0f));
+    EXPECT_FLOAT_EQ(world.actorRotation(spikes).w, 1.0f);
+    // The platform: a mesh stretched by (2, 1, 5), carrying a box on its stretched part.
+    app::MeshLists slab = boxMesh({1.0f, 0.25f, 1.0f});
+    Actor* platform = world.createKinematicActor(
+        world.createTriangleMeshShape(slab.points, slab.indices, level, {2.0f, 1.0f, 5.0f}),
+        {-15.0f, 5.0f, 0.0f});
+    ASSERT_NE(platform, nullptr);
+    Actor* cargo = drop(box(0.5f), {-14.0f, 6.5f, 3.0f});
+    steps(120);
+    EXPECT_NEAR(y(cargo), 5.75f, 0.05f);
+    for (const float direction : {1.0f, -1.0f}) {
+        for (int i = 0; i < 60; ++i) {
+            world.setKinematicTarget(platform, world.actorPosition(platform) +
+                                                   glm::vec3(0.0f, direction / 60.0f, 0.0f));
+            world.step();
+        }
+        EXPECT_NEAR(y(cargo), y(platform) + 0.75f, 0.06f);
+    }
+    EXPECT_LT(glm::length(glm::vec2(world.actorPosition(cargo).x + 14.0f,
+                                    world.actorPosition(cargo).z - 3.0f)),
+              0.1f);
+}
+
+TEST_F(World, MeshesWithoutAUsableTriangleAreRefusedAndGoodOnesCollideAtTheirScale) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<glm::vec3> good{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
+    const struct {
+        std::vector<glm::vec3> points;
+        std::vector<std::uint32_t> indices;
+        glm::vec3 scale;
+    } refused[] = {
+        {{}, {}, glm::vec3(1)},         {{}, {0, 1, 2}, glm::vec3(1)},
+        {good, {0, 1}, glm::vec3(1)},   {good, {0, 1, 3}, glm::vec3(1)},
+        {good, {0, 0, 1}, glm::vec3(1)}, {{{0, 0, 0}, {nan, 0, 0}, {0, 0, 1}}, {0, 1, 2}, glm::vec3(1)},
+        {good, {0, 1, 2}, {1, nan, 1}}, {{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {0, 1, 2}, glm::vec3(1)},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(world.createTriangleMeshShape(r.points, r.indices, level, r.scale), nullptr);
+    }
+    EXPECT_EQ(world.createDynamicActor(box(0.5f), {0, 1, 0}, 0.0f), nullptr);
+    EXPECT_EQ(world.createBoxShape({0.0f, 1.0f, 1.0f}, level, false), nullptr);
+    // A floor triangle at height 2 with a dangling 4th and 5th index, stretched 3 times along x:
+    // x 4.5 lies outside the unscaled triangle but inside the stretched one.
+    Shape* floor = world.createTriangleMeshShape({{-2, 2, -2}, {2, 2, -2}, {0, 2, 4}},
+                                                 {0, 2, 1, 0, 1}, level, {3.0f, 1.0f, 1.0f});
+    ASSERT_NE(floor, nullptr);
+    world.createStaticActor(floor, glm::vec3(0.0f));
+    Actor* inside = drop(box(0.25f), {4.5f, 3.0f, -1.5f});
+    Actor* outside = drop(box(0.25f), {7.5f, 3.0f, -1.5f});
+    steps(180);
+    EXPECT_NEAR(y(inside), 2.25f, 0.03f);
+    EXPECT_NEAR(y(outside), 0.25f, 0.03f);
+}
+
+// Keeps every pair of every call besides doing what the game's callback does.
+struct RecordingCallback : physics::SimulationCallback {
+    void onTrigger(const TriggerPair* pairs, std::uint32_t count) override {
+        ++calls;
+        all.insert(all.end(), pairs, pairs + count);
+        SimulationCallback::onTrigger(pairs, count);
+    }
+    int calls = 0;
+    std::vector<TriggerPair> all;
+};
+
+struct Triggers : World {
+    void SetUp() override {
+        World::SetUp();
+        world.setSimulationEventCallback(&callback);
+    }
+    Actor* trigger(const glm::vec3& centre, const glm::vec3& half) {
+        shapes.push_back(world.createBoxShape(half, level, true));
+        return world.createStaticActor(shapes.back(), centre);
+    }
+    // Steps and handles a waiting report as the frame loop does: the accepted trigger or null.
+    Actor* frame() {
+        world.step();
+        if (!callback.triggered) return nullptr;
+        callback.triggered = false;
+        return callback.triggerActor;
+    }
+    // The capsule's centre at (x, 2.2, z), then a step; accepted triggers are collected.
+    void playerAt(float x, float z) {
+        world.controller->setPosition(glm::dvec3(x, 2.2, z));
+        if (Actor* accepted = frame()) seen.push_back(accepted);
+    }
+    RecordingCallback callback;
+    std::vector<Shape*> shapes;
+    std::vector<Actor*> seen;
+};
+
+TEST_F(Triggers, ThePlayerEnteringAndLeavingIsReportedOnceEachAndABAGivesThreeReports) {
+    Actor* a = trigger({0.0f, 2.0f, 40.0f}, glm::vec3(1.0f));
+    Actor* b = trigger({0.0f, 2.0f, 30.0f}, glm::vec3(1.0f));
+    // Near a box's corner, bounding boxes overlapping but shapes apart (0.212 from the edge).
+    Actor* corner = trigger({5.0f, 2.0f, 45.0f}, glm::vec3(1.0f));
+    playerAt(6.15f, 46.15f);
+    EXPECT_EQ(callback.calls, 0);
+    playerAt(6.1f, 46.1f);
+    for (int i = 0; i <= 250; ++i) playerAt(0.0f, 50.0f - 0.1f * static_cast<float>(i));
+    for (int i = 0; i <= 200; ++i) playerAt(0.0f, 25.0f + 0.1f * static_cast<float>(i));
+    EXPECT_EQ(seen, (std::vector<Actor*>{corner, a, b, a}));
+    // Found and lost for each passage, the capsule as the other actor; lingering adds nothing.
+    const Actor* passages[] = {corner, a, b, b, a};
+    ASSERT_EQ(callback.all.size(), 10u);
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_EQ(callback.all[i].triggerActor, passages[i / 2]);
+        EXPECT_EQ(callback.all[i].status, i % 2 ? TriggerStatus::TouchLost : TriggerStatus::TouchFound);
+        EXPECT_EQ(callback.all[i].otherActor, callback.all[0].otherActor);
+    }
+    EXPECT_EQ(callback.all[0].triggerShape, shapes[2]);
+}
+
+TEST_F(Triggers, LooseBodiesAreReportedInCreationOrderAndNothingIsReportedOfWhatWasRemoved) {
+    Actor* first = trigger({-3.0f, 2.0f, 0.0f}, glm::vec3(1.0f));
+    Actor* second = trigger({3.0f, 2.0f, 0.0f}, glm::vec3(1.0f));
+    // Made in the reverse order of the triggers, all inside from the first step.
+    Actor* right = drop(box(0.25f), {3.0f, 2.5f, 0.0f});
+    Actor* left = drop(box(0.25f), {-3.0f, 2.5f, 0.0f});
+    Actor* alsoRight = drop(box(0.25f), {3.0f, 1.5f, 0.5f});
+    EXPECT_EQ(frame(), first) << "the game takes the first pair only";
+    ASSERT_EQ(callback.all.size(), 3u);
+    const std::pair<Actor*, Actor*> order[] = {{first, left}, {second, right}, {second, alsoRight}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(callback.all[i].triggerActor, order[i].first);
+        EXPECT_EQ(callback.all[i].otherActor, order[i].second);
+    }
+    // Removed while touching: no lost report, nor for a body removed from inside a trigger.
+    world.removeActor(first);
+    world.removeActor(right);
+    world.removeActor(alsoRight);
+    callback.all.clear();
+    for (int i = 0; i < 5; ++i) frame();
+    // The spikes moving through the other zone: a solid shape is never reported.
+    Actor* spikes = world.createKinematicActor(box(1.0f), {6.0f, 2.0f, 0.0f});
+    for (int i = 0; i < 120; ++i) {
+        world.setKinematicTarget(spikes, {6.0f - 0.05f * static_cast<float>(i), 2.0f, 0.0f});
+        frame();
+    }
+    EXPECT_TRUE(callback.all.empty());
+    // A dead box falling through the water's zone: found, then lost as it rests below.
+    Actor* water = trigger({0.5f, 2.5f, 10.0f}, {9.5f, 0.02f, 4.0f});
+    Actor* brick = drop(box(0.5f, 0.0f), {0.0f, 5.0f, 10.0f});
+    for (int i = 0; i < 300; ++i) frame();
+    ASSERT_EQ(callback.all.size(), 2u);
+    EXPECT_EQ(callback.all[0].triggerActor, water);
+    EXPECT_EQ(callback.all[0].otherActor, brick);
+    EXPECT_EQ(callback.all[1].status, TriggerStatus::TouchLost);
+    EXPECT_NEAR(y(brick), 0.5f, 0.05f);
+}
+
+TEST_F(Triggers, TheGamesCallbackRecordsTheFirstPairOfADifferentActorOnly) {
+    Actor* a = trigger({0, 10, 0}, glm::vec3(1.0f));
+    Actor* b = trigger({5, 10, 0}, glm::vec3(1.0f));
+    physics::SimulationCallback game;
+    const TriggerPair pairs[3] = {{shapes[0], a, nullptr, nullptr, TriggerStatus::TouchFound},
+                                  {shapes[1], b, nullptr, nullptr, TriggerStatus::TouchFound},
+                                  {shapes[0], a, nullptr, nullptr, TriggerStatus::TouchLost}};
+    game.onTrigger(pairs, 2);
+    EXPECT_TRUE(game.triggered);
+    EXPECT_EQ(game.triggerActor, a);
+    game.triggered = false;
+    // The same actor again, even as a lost touch: ignored. Another one overwrites at once.
+    game.onTrigger(&pairs[2], 1);
+    EXPECT_FALSE(game.triggered);
+    game.onTrigger(&pairs[1], 1);
+    game.onTrigger(&pairs[2], 1);
+    EXPECT_TRUE(game.triggered);
+    EXPECT_EQ(game.triggerShape, shapes[0]);
+    game.onTrigger(nullptr, 0);
+    EXPECT_EQ(game.triggerActor, a);
+}
+
+}  // namespace
