@@ -1,4 +1,4 @@
-// glimmerdeep-assets: writes every model, texture and sky face of the game below one folder.
+// glimmerdeep-assets: writes every model, texture, sky face and sound of the game below one folder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -8,6 +8,7 @@
 #include "preview.h"
 #include "props.h"
 #include "sky.h"
+#include "sounds.h"
 #include "statue.h"
 
 namespace {
@@ -93,6 +94,11 @@ int main(int argc, char** argv) {
     // 512 texels per face: about 5.7 texels per degree, finer than the screen at 45° view.
     if (!makeFolder(sky) || !assetgen::writeSky(sky, 512)) {
         std::printf("ERROR: could not write the sky faces in %s\n", sky.c_str());
+        return 1;
+    }
+    const std::string sounds = root + "/sounds";
+    if (!makeFolder(sounds) || !assetgen::writeSounds(sounds)) {
+        std::printf("ERROR: could not write the sounds in %s\n", sounds.c_str());
         return 1;
     }
     if (!levelMap.empty() && !assetgen::writeLevelMap(assetgen::buildLevelMesh(), levelMap)) {

@@ -21,10 +21,10 @@ namespace fs = std::filesystem;
 const std::string kAssets = std::string(GLIMMER_SOURCE_DIR) + "/assets";
 const std::string kGenerator = std::string(GLIMMER_BINARY_DIR) + "/glimmerdeep-assets";
 
-// Relative paths of every file under root/objects and root/textures, sorted.
+// Relative paths of every generated file (models, textures, sounds) under root, sorted.
 std::vector<std::string> generatedFiles(const std::string& root) {
     std::vector<std::string> files;
-    for (const char* sub : {"objects", "textures"}) {
+    for (const char* sub : {"objects", "textures", "sounds"}) {
         const fs::path base = fs::path(root) / sub;
         if (!fs::exists(base)) continue;
         for (const auto& entry : fs::recursive_directory_iterator(base))
