@@ -14,6 +14,7 @@
 #include "app/game_loop.h"
 #include "app/game_rules.h"
 #include "app/input.h"
+#include "app/level_geometry.h"
 #include "app/renderer.h"
 #include "app/settings.h"
 #include "app/system_seams.h"
@@ -111,6 +112,7 @@ int startGame(GameSession& session) {
     session.renderer->createPrograms(settings);
     startClocks(game);
     session.renderer->createTargets(settings);
+    session.sound.start(std::string(kAssetDir) + "sounds/");
     return 0;
 }
 
@@ -120,6 +122,7 @@ int runGame() {
 
     while (!glfwWindowShouldClose(session->window)) {
         runFrame(*session->game, session->renderer.get());
+        session->sound.play(session->game->sound.frame);
         glfwSwapBuffers(session->window);
     }
 
