@@ -16,7 +16,9 @@ namespace {
 constexpr float kStride = 4.5f;
 // Feet that moved less than this (world units) in a frame stand still.
 constexpr float kStandingStill = 1e-4f;
-constexpr float kFootstepGain = 0.6f;
+// The player's own steps stand out; the spikes' clank is background unless one stands by them.
+constexpr float kFootstepGain = 1.0f;
+constexpr float kClankGain = 0.5f;
 // A fall ends with a landing sound only from at least this height (world units); walking down a
 // step or a ramp is no fall. A jump always lands with one.
 constexpr float kLandingDrop = 1.0f;
@@ -138,7 +140,7 @@ void updateSoundCues(Game& game) {
     }
 
     if (rules.secondsElapsed != s.secondsElapsed && game.actors.spikes) {
-        out.add(Sound::SpikesClank, true, game.world.actorPosition(game.actors.spikes), 1.0f);
+        out.add(Sound::SpikesClank, true, game.world.actorPosition(game.actors.spikes), kClankGain);
     }
     s.secondsElapsed = rules.secondsElapsed;
 
