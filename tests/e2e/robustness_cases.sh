@@ -1,8 +1,8 @@
 # The bad-input cases: each breaks one thing in a copy of the asset tree. A case is
 #   name | what the game must print (a prefix of one stdout/stderr line) | exit (0 or 1) | setup
-# where setup is shell run in the copy's assets/ folder, or "unset: NAMES" to take variables out
-# of the game's environment. Exit 0 means the game goes on: it keeps drawing frames until Escape
-# closes it.
+# where setup is shell run in the copy's assets/ folder, "unset: NAMES" to take variables out
+# of the game's environment, or "env: NAME=VALUE ..." to add some. Exit 0 means the game goes on:
+# it keeps drawing frames until Escape closes it.
 ROBUSTNESS_CASES=(
 "settings file missing|Unable to open file settings.txt|1|rm settings.txt"
 "settings file empty|ERROR: Window not created|1|: > settings.txt"
@@ -41,4 +41,10 @@ ROBUSTNESS_CASES=(
 "shader file missing|ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ: |0|rm shaders/fShader_wave.txt"
 "shader file empty|ERROR::SHADER_COMPILATION_ERROR of type: VERTEX|0|: > shaders/vShader_particles.txt"
 "shader failing to compile|ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT|0|printf '#version 460 core\nvoid main() { this is not glsl }\n' > shaders/fblur.txt"
+"no sound device|Sound is off: no sound device could be opened|0|env: ALSOFT_DRIVERS=none"
+"sound file missing|Sound failed to load at path: ../assets/sounds/jump.wav|0|rm sounds/jump.wav"
+"sound file empty|Sound failed to load at path: ../assets/sounds/splash.wav|0|: > sounds/splash.wav"
+"sound file of garbage bytes|Sound failed to load at path: ../assets/sounds/hum.wav|0|garbage 4000 > sounds/hum.wav"
+"sound file cut after its header|Sound failed to load at path: ../assets/sounds/sting.wav|0|head -c 44 sounds/sting.wav > t && mv t sounds/sting.wav"
+"sound file in stereo|-|0|sox sounds/chime.wav -c 2 t.wav && mv t.wav sounds/chime.wav"
 )

@@ -28,8 +28,11 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     rm -rf "$SCRATCH/assets" "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt"
     make_tree
     GAME_UNSET=""
+    GAME_ENV=""
     if [[ "$setup" == unset:* ]]; then
         GAME_UNSET="${setup#unset:}"
+    elif [[ "$setup" == env:* ]]; then
+        GAME_ENV="${setup#env:}"
     else
         (cd "$SCRATCH/assets" && eval "$setup") || fail "$name: setup failed"
     fi
@@ -66,8 +69,8 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     fi
     output="$(cat "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt" 2>/dev/null || true)"
     if [[ "$message" == "-" ]]; then
-        if grep -qE '^(Texture failed|Cubemap texture failed|ERROR)' <<<"$output"; then
-            problem="${problem:+$problem; }unexpected failure line: $(grep -m1 -E '^(Texture|Cubemap|ERROR)' <<<"$output")"
+        if grep -qE '^(Texture failed|Cubemap texture failed|ERROR|Sound)' <<<"$output"; then
+            problem="${problem:+$problem; }unexpected failure line: $(grep -m1 -E '^(Texture|Cubemap|ERROR|Sound)' <<<"$output")"
         fi
         says="nothing: it loads"
     else
