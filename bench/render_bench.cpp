@@ -126,7 +126,12 @@ int runRenderBench(int argc, char** argv) {
     std::vector<double> floor;
     for (int frame = 0; frame < realFrames; ++frame) {
         placeCamera(game, frame);
-        frames.push_back(timeFrame([&] { app::runFrame(game, &renderer); }, session->window));
+        frames.push_back(timeFrame(
+            [&] {
+                app::runFrame(game, &renderer);
+                session->sound.play(game.sound.frame);
+            },
+            session->window));
         if (frame % 5 == 4) {
             floor.push_back(
                 timeFrame([&] { renderer.drawFloorFrame(game, programs); }, session->window));

@@ -6,6 +6,9 @@ find_package(glm REQUIRED)
 find_package(assimp REQUIRED)
 find_package(Freetype REQUIRED)
 find_package(Bullet REQUIRED)
+find_package(OpenAL REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 find_path(STB_INCLUDE_DIR stb_image.h PATH_SUFFIXES stb REQUIRED)
 
 # Bullet through CMake's find module: its own config names a library Debian does not ship.

@@ -6,10 +6,14 @@ set -euo pipefail
 BUILD_PACKAGES=(
     build-essential cmake pkg-config
     libglfw3-dev libglew-dev libglm-dev libassimp-dev libstb-dev libfreetype-dev libbullet-dev
+    # Sound: OpenAL Soft plays it, libsndfile reads the files.
+    libopenal-dev libsndfile1-dev
     fonts-comfortaa
 )
 TEST_PACKAGES=(
     libgtest-dev xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick
+    # The sound test measures OpenAL Soft's recording of the game with sox.
+    sox
     # The heavy stage: clang with compiler-rt (libFuzzer, ASan and UBSan runtimes for clang);
     # g++'s own sanitizer runtimes come with build-essential.
     clang libclang-rt-dev

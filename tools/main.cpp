@@ -1,4 +1,5 @@
-// glimmerdeep-assets: writes every model, texture, sky face and icon of the game below a folder.
+// glimmerdeep-assets: writes every model, texture, sky face, sound and icon of the game below a
+// folder.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,6 +10,7 @@
 #include "preview.h"
 #include "props.h"
 #include "sky.h"
+#include "sounds.h"
 #include "statue.h"
 
 namespace {
@@ -94,6 +96,11 @@ int main(int argc, char** argv) {
     // 512 texels per face: about 5.7 texels per degree, finer than the screen at 45° view.
     if (!makeFolder(sky) || !assetgen::writeSky(sky, 512)) {
         std::printf("ERROR: could not write the sky faces in %s\n", sky.c_str());
+        return 1;
+    }
+    const std::string sounds = root + "/sounds";
+    if (!makeFolder(sounds) || !assetgen::writeSounds(sounds)) {
+        std::printf("ERROR: could not write the sounds in %s\n", sounds.c_str());
         return 1;
     }
     // The menu icon; the Debian package installs it as the 128 × 128 size of the hicolor theme.

@@ -8,6 +8,7 @@
 
 #include "app/seams.h"
 #include "app/settings.h"
+#include "app/sound_cues.h"
 #include "physics/physics_world.h"
 #include "physics/player.h"
 #include "physics/simulation_callback.h"
@@ -84,6 +85,8 @@ struct Game {
     LevelActors actors;
     GameRules rules;
     InputSwitches input;
+    // Written only by the frame's last step, read by the sound player.
+    SoundCues sound;
 
     // Seconds of the most recent play frame's GLFW time.
     float lastFrame = 0.0f;

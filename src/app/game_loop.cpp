@@ -4,6 +4,7 @@
 #include "app/game_rules.h"
 #include "app/input.h"
 #include "app/level_layout.h"
+#include "app/sound_cues.h"
 
 namespace app {
 
@@ -67,6 +68,7 @@ void runFrame(Game& game, FrameRenderer* r) {
         game.platform.pollEvents();
         if (r) r->drawEndScreen(game);
     }
+    updateSoundCues(game);
 }
 
 }  // namespace app

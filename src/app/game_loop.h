@@ -26,7 +26,7 @@ public:
     virtual void drawEndScreen(const Game& game) = 0;
 };
 
-// Runs one frame; `renderer` may be null.
+// Runs one frame and leaves its sound cues in game.sound; `renderer` may be null.
 void runFrame(Game& game, FrameRenderer* renderer);
 
 }  // namespace app

@@ -14,6 +14,7 @@
 #include "app/game_loop.h"
 #include "app/game_rules.h"
 #include "app/input.h"
+#include "app/level_geometry.h"
 #include "app/renderer.h"
 #include "app/settings.h"
 #include "app/system_seams.h"
@@ -110,6 +111,7 @@ int startGame(GameSession& session) {
 
     session.renderer->createPrograms(settings);
     session.renderer->createTargets(settings);
+    session.sound.start(std::string(kAssetDir) + "sounds/");
     // Last: the frame clock, the intro's ticks and the water's time start with the first frame.
     startClocks(game);
     return 0;
@@ -121,6 +123,7 @@ int runGame() {
 
     while (!glfwWindowShouldClose(session->window)) {
         runFrame(*session->game, session->renderer.get());
+        session->sound.play(session->game->sound.frame);
         glfwSwapBuffers(session->window);
     }
 

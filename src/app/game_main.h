@@ -5,6 +5,7 @@
 
 #include "app/game.h"
 #include "app/renderer.h"
+#include "app/sound_player.h"
 #include "app/system_seams.h"
 
 struct GLFWwindow;
@@ -33,6 +34,8 @@ struct GameSession {
     LateWindow platform;
     std::unique_ptr<Game> game;
     std::unique_ptr<Renderer> renderer;
+    // Started last; plays each frame's sound cues.
+    SoundPlayer sound;
     GLFWwindow* window = nullptr;
 };
 

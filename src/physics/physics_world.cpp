@@ -427,6 +427,36 @@ void PhysicsWorld::setKinematicTarget(Actor* actor, const glm::vec3& position) {
     actor->motionState->setWorldTransform(translation(position));
 }
 
+Impact PhysicsWorld::strongestImpact() const {
+    const auto isDynamic = [](const btCollisionObject* object) {
+        const auto* actor = static_cast<const Actor*>(object->getUserPointer());
+        return actor && actor->kind == ActorKind::Dynamic;
+    };
+    Impact strongest;
+    btCollisionDispatcher& dispatcher = impl_->dispatcher;
+    for (int m = 0; m < dispatcher.getNumManifolds(); ++m) {
+        const btPersistentManifold* manifold = dispatcher.getManifoldByIndexInternal(m);
+        if (!isDynamic(manifold->getBody0()) && !isDynamic(manifold->getBody1())) continue;
+        float impulse = 0.0f;
+        btVector3 middle(0, 0, 0);
+        int fresh = 0;
+        for (int p = 0; p < manifold->getNumContacts(); ++p) {
+            const btManifoldPoint& point = manifold->getContactPoint(p);
+            // A point lives on while the bodies keep touching; only the step that made it (and
+            // the step that refreshed it first) is a knock, later ones carry a resting weight.
+            if (point.getLifeTime() > 1) continue;
+            impulse += point.getAppliedImpulse();
+            middle += point.getPositionWorldOnB();
+            ++fresh;
+        }
+        if (fresh > 0 && impulse > strongest.impulse) {
+            middle /= static_cast<btScalar>(fresh);
+            strongest = Impact{impulse, glm::vec3(middle.x(), middle.y(), middle.z())};
+        }
+    }
+    return strongest;
+}
+
 glm::vec3 PhysicsWorld::actorPosition(const Actor* actor) const {
     if (!actor || !actor->object) return glm::vec3(0.0f);
     const btVector3& p = actor->object->getWorldTransform().getOrigin();

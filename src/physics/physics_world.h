@@ -35,6 +35,13 @@ struct TriggerPair {
     TriggerStatus status;
 };
 
+// The hardest knock a loose body took in one step: the summed impulse (mass × change of speed)
+// of its contact points that the step made, and their middle. Zero impulse when there was none.
+struct Impact {
+    float impulse = 0.0f;
+    glm::vec3 position{0.0f};
+};
+
 class SimulationCallback;
 class CharacterController;
 
@@ -79,6 +86,9 @@ public:
     // The kinematic actor reaches this position (identity rotation) during the next step and
     // carries or pushes what touches it on the way.
     void setKinematicTarget(Actor* actor, const glm::vec3& position);
+
+    // The strongest new contact of a dynamic body in the last step (what a knock sounds like).
+    Impact strongestImpact() const;
 
     glm::vec3 actorPosition(const Actor* actor) const;
     glm::quat actorRotation(const Actor* actor) const;

@@ -28,13 +28,19 @@ make_tree() {
     cp -r "$ROOT/assets" "$SCRATCH/assets"
 }
 
+# The game's sound goes to OpenAL Soft's null output (mixed, never heard), so that every machine
+# runs the tests with sound on and nothing comes out of its speakers; a test may choose another.
+export ALSOFT_DRIVERS=null
+
 # Starts the game in the background with standard input not a terminal. Variables named in
-# GAME_UNSET are taken out of its environment.
+# GAME_UNSET are taken out of its environment; GAME_ENV holds NAME=VALUE words added to it.
 GAME_UNSET=""
+GAME_ENV=""
 start_game() {
     (
         cd "$SCRATCH/run"
         [[ -n "$GAME_UNSET" ]] && unset $GAME_UNSET
+        [[ -n "$GAME_ENV" ]] && export $GAME_ENV
         exec "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
     ) &
     GAME_PID=$!

@@ -2,8 +2,8 @@
 # the settings reader and the model loader with far more. A case is
 #   name | what the game must print (a prefix of one stdout/stderr line; - for nothing) |
 #   exit status (1, or 0 when the game goes on until Escape) | setup
-# where setup is shell run in a copy's assets/ folder, or "unset: NAMES" to take variables out
-# of the game's environment.
+# where setup is shell run in a copy's assets/ folder, "unset: NAMES" to take variables out of
+# the game's environment, or "env: NAME=VALUE ..." to add some.
 ROBUSTNESS_CASES=(
 "settings file missing|Unable to open file settings.txt|1|rm settings.txt"
 "settings width not a number|Invalid value for setting width: \"wide\"|1|sed -i 's/^width=.*/width=wide/' settings.txt"
@@ -25,4 +25,7 @@ ROBUSTNESS_CASES=(
 "font missing|ERROR::FREETYPE: Failed to load font|0|rm fonts/Itim-Regular.ttf"
 "shader file missing|ERROR::SHADER::FILE_NOT_SUCCESFULLY_READ: |0|rm shaders/fShader_wave.txt"
 "shader failing to compile|ERROR::SHADER_COMPILATION_ERROR of type: FRAGMENT|0|printf '#version 460 core\nvoid main() { this is not glsl }\n' > shaders/fblur.txt"
+"no sound device|Sound is off: no sound device could be opened|0|env: ALSOFT_DRIVERS=none"
+"sound file missing|Sound failed to load at path: ../assets/sounds/jump.wav|0|rm sounds/jump.wav"
+"sound file of garbage bytes|Sound failed to load at path: ../assets/sounds/hum.wav|0|garbage 4000 > sounds/hum.wav"
 )

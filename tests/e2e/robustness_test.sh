@@ -19,8 +19,11 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     echo "case: $name"
     make_tree
     GAME_UNSET=""
+    GAME_ENV=""
     if [[ "$setup" == unset:* ]]; then
         GAME_UNSET="${setup#unset:}"
+    elif [[ "$setup" == env:* ]]; then
+        GAME_ENV="${setup#env:}"
     else
         (cd "$SCRATCH/assets" && eval "$setup") || fail "$name: setup failed"
     fi
@@ -45,7 +48,7 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     fi
     output="$(cat "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt" 2>/dev/null || true)"
     if [[ "$message" == "-" ]]; then
-        failure="$(grep -m1 -E '^(Texture failed|Cubemap texture failed|ERROR)' <<<"$output" || true)"
+        failure="$(grep -m1 -E '^(Texture failed|Cubemap texture failed|ERROR|Sound)' <<<"$output" || true)"
         [[ -z "$failure" ]] || problem="${problem:+$problem; }unexpected failure line: $failure"
         says="nothing: it loads"
     else

@@ -24,7 +24,7 @@ TEST(Assets, TheGeneratorMakesTheCommittedTreeByteForByte) {
     EXPECT_NE(std::system(("\"" + generator + "\" > /dev/null").c_str()), 0) << "no folder";
     const auto files = [](const std::string& root) {
         std::vector<std::string> found;
-        for (const char* sub : {"objects", "textures", "icons"}) {
+        for (const char* sub : {"objects", "textures", "sounds", "icons"}) {
             if (!fs::exists(fs::path(root) / sub)) continue;
             for (const auto& entry : fs::recursive_directory_iterator(fs::path(root) / sub)) {
                 if (entry.is_regular_file()) {

@@ -1,0 +1,88 @@
+// What the game asks its sound to do each frame, decided from the game's state alone.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <glm/glm.hpp>
+
+namespace app {
+
+struct Game;
+
+// Every sound of the game, in the order of kSoundFiles.
+enum class Sound : std::uint8_t {
+    Footstep,
+    Jump,
+    Land,
+    Chime,
+    Splash,
+    Hiss,
+    SpikesHit,
+    SpikesClank,
+    Hum,
+    Thud,
+    Fanfare,
+    Sting,
+};
+inline constexpr std::size_t kSoundCount = 12;
+
+// The files below the asset folder's "sounds/", one per Sound.
+inline constexpr std::array<const char*, kSoundCount> kSoundFiles = {
+    "footstep.wav",   "jump.wav",         "land.wav", "chime.wav", "splash.wav",  "hiss.wav",
+    "spikes_hit.wav", "spikes_clank.wav", "hum.wav",  "thud.wav",  "fanfare.wav", "sting.wav"};
+
+// One sound to start now: at a place in the level, or (not positional) at the listener's ear.
+struct SoundCue {
+    Sound sound = Sound::Footstep;
+    bool positional = true;
+    glm::vec3 position{0.0f};
+    // 0 to 1.
+    float gain = 1.0f;
+};
+
+// The sound of one frame: what starts, whether everything playing stops first, where the
+// platform's looped hum is and where the player hears from.
+struct SoundFrame {
+    static constexpr std::size_t kMaxCues = 8;
+    std::array<SoundCue, kMaxCues> cues{};
+    std::size_t cueCount = 0;
+    // The game ended in this frame: all that plays stops before this frame's cues start.
+    bool stopAll = false;
+    bool humOn = false;
+    glm::vec3 humPosition{0.0f};
+    glm::vec3 listenerPosition{0.0f};
+    glm::vec3 listenerForward{0.0f, 0.0f, -1.0f};
+    glm::vec3 listenerUp{0.0f, 1.0f, 0.0f};
+
+    // A cue beyond kMaxCues is dropped.
+    void add(Sound sound, bool positional, const glm::vec3& position, float gain);
+};
+
+// This frame's sounds, and what the cue step remembers of the frame before.
+struct SoundCues {
+    SoundFrame frame;
+
+    bool playing = true;
+    std::array<bool, 3> gemVisible{true, true, true};
+    std::int32_t secondsElapsed = 0;
+    bool jumpRequested = false;
+    bool hasFeet = false;
+    glm::vec3 feet{0.0f};
+    bool grounded = false;
+    // Off the ground since some frame: the highest feet height since then, and whether a jump
+    // took the player up.
+    bool airborne = false;
+    float airTop = 0.0f;
+    bool jumped = false;
+    // World units of ground still to walk before the next footstep.
+    float strideLeft = 0.0f;
+    // elapsedMs of the last thud; far in the past at the start.
+    std::int64_t lastThudMs = -1'000'000;
+};
+
+// Fills game.sound.frame from how this frame changed the game; the frame's last step, in every
+// game state. Touches nothing but game.sound.
+void updateSoundCues(Game& game);
+
+}  // namespace app

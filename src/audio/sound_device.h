@@ -1,0 +1,46 @@
+// The sound output on OpenAL: one listener, a buffer per loaded sound, a pool of voices for
+// one-shot sounds and a voice per looping sound.
+#pragma once
+
+#include <cstddef>
+#include <glm/glm.hpp>
+#include <memory>
+#include <string>
+
+namespace audio {
+
+class SoundDevice {
+public:
+    SoundDevice();
+    ~SoundDevice();
+    SoundDevice(const SoundDevice&) = delete;
+    SoundDevice& operator=(const SoundDevice&) = delete;
+
+    // Opens the default output device with a context of its own and `slots` empty sound slots.
+    // Sources nearer than referenceDistance (world units) play at full gain, farther ones fade
+    // as referenceDistance / distance. False, with the reason in `why`, when nothing can play;
+    // the device stays closed then and every other call does nothing.
+    bool open(std::size_t slots, float referenceDistance, std::string& why);
+    bool isOpen() const;
+
+    // Reads a sound file (any format libsndfile reads; several channels are mixed down to one,
+    // so that the sound can be placed in the level) into `slot`. False, with the reason in
+    // `why`, when the file cannot be read or holds no sound; the slot stays silent then.
+    bool load(std::size_t slot, const std::string& path, std::string& why);
+
+    // The listener: where it is and which way it looks (forward and up need not be unit length).
+    void setListener(const glm::vec3& position, const glm::vec3& forward, const glm::vec3& up);
+    // Starts the sound of `slot` once, at `position` in the level or, when not positional, at the
+    // listener's ear. gain 0 to 1. When every voice is busy the oldest one is taken.
+    void play(std::size_t slot, bool positional, const glm::vec3& position, float gain);
+    // Keeps the sound of `slot` looping at `position` while `on`; stops it when not.
+    void loop(std::size_t slot, bool on, const glm::vec3& position);
+    // Stops every voice, looping or not.
+    void stopAll();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace audio

@@ -1,0 +1,170 @@
+// Which sound the game asks for in which frame, played headless through the real input path.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "app/level_layout.h"
+#include "physics/character_controller.h"
+#include "support/headless_game.h"
+
+namespace {
+
+using app::Sound;
+using testsupport::HeadlessGame;
+using Start = std::function<void(HeadlessGame&)>;
+
+// Every cue of some frames, with the frame it came in.
+struct Heard {
+    std::vector<std::pair<int, app::SoundCue>> cues;
+    std::vector<int> frames(Sound sound) const {
+        std::vector<int> found;
+        for (const auto& [frame, cue] : cues) {
+            if (cue.sound == sound) found.push_back(frame);
+        }
+        return found;
+    }
+};
+
+Heard listen(HeadlessGame& h, double seconds) {
+    Heard heard;
+    for (int f = 0; f < static_cast<int>(seconds * 60.0); ++f) {
+        h.frame();
+        const app::SoundFrame& out = h.game->sound.frame;
+        for (std::size_t i = 0; i < out.cueCount; ++i) heard.cues.emplace_back(f, out.cues[i]);
+    }
+    return heard;
+}
+
+Start hold(std::vector<int> keys) {
+    return [keys](HeadlessGame& h) {
+        for (int key : keys) h.keyPress(key);
+    };
+}
+
+Start feetAt(const glm::vec3& feet) {
+    return
+        [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
+}
+
+// Walks for a second, then lets W go, or presses Space and waits for the jump to leave the ground.
+Start walkThen(bool jump) {
+    return [jump](HeadlessGame& h) {
+        h.keyPress(GLFW_KEY_W);
+        h.run(1.0);
+        jump ? h.keyPress(GLFW_KEY_SPACE) : h.keyRelease(GLFW_KEY_W);
+        h.run(2.0 / 60.0);
+    };
+}
+
+// Column c of the brick wall loses its c + 1 lowest bricks: four knocks within half a second.
+void undermineWall(HeadlessGame& h) {
+    for (std::size_t c = 0; c < 4; ++c) {
+        for (std::size_t row = 0; row <= c; ++row) {
+            h.game->world.removeActor(h.game->actors.wallBricks[row * 5 + c]);
+        }
+    }
+}
+
+struct CountCase {
+    const char* name;
+    Start start;
+    double seconds;
+    Sound sound;
+    std::size_t atLeast;
+    std::size_t atMost;
+};
+
+TEST(SoundCues, HowOftenEachSoundComes) {
+    const CountCase cases[] = {
+        {"standing still", hold({}), 2.0, Sound::Footstep, 0, 0},
+        {"walking 30 units", hold({GLFW_KEY_W}), 2.0, Sound::Footstep, 5, 8},
+        {"walking diagonally, faster", hold({GLFW_KEY_W, GLFW_KEY_D}), 2.0, Sound::Footstep, 8, 11},
+        {"walking, then standing", walkThen(false), 1.0, Sound::Footstep, 0, 0},
+        {"walking, in the air after a jump", walkThen(true), 0.8, Sound::Footstep, 0, 0},
+        {"flying", hold({GLFW_KEY_LEFT_ALT, GLFW_KEY_W}), 2.0, Sound::Footstep, 0, 0},
+        {"a jump", hold({GLFW_KEY_SPACE}), 2.0, Sound::Jump, 1, 1},
+        {"a jump lands", hold({GLFW_KEY_SPACE}), 2.0, Sound::Land, 1, 1},
+        {"a fall of six units lands", feetAt({0, 6, 50}), 2.0, Sound::Land, 1, 1},
+        {"a drop of 0.9 units does not", feetAt({0, 0.9f, 50}), 2.0, Sound::Land, 0, 0},
+        {"the spikes clank each second", hold({}), 3.0, Sound::SpikesClank, 3, 3},
+        {"the standing wall", hold({}), 2.0, Sound::Thud, 0, 0},
+        {"the wall undermined, at most every quarter second", undermineWall, 2.0, Sound::Thud, 2,
+         8},
+    };
+    for (const CountCase& c : cases) {
+        HeadlessGame h(testsupport::simpleLevelGeometry());
+        h.skipIntro();
+        h.run(1.0);
+        c.start(h);
+        const std::vector<int> frames = listen(h, c.seconds).frames(c.sound);
+        EXPECT_GE(frames.size(), c.atLeast) << c.name;
+        EXPECT_LE(frames.size(), c.atMost) << c.name;
+        for (std::size_t n = 1; c.sound == Sound::Thud && n < frames.size(); ++n) {
+            EXPECT_GE(frames[n] - frames[n - 1], 15) << c.name;
+        }
+    }
+}
+
+TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
+    HeadlessGame h(testsupport::simpleLevelGeometry());
+    h.skipIntro();
+    feetAt(app::layout::kGemPositions[1] - glm::vec3(0, 1, 0))(h);
+    float lowest = 100.0f;
+    float highest = -100.0f;
+    for (int f = 0; f < 180; ++f) {
+        const int gems = h.game->rules.gemsCollected;
+        const Heard heard = listen(h, 1.0 / 60.0);
+        const app::SoundFrame& out = h.game->sound.frame;
+        const bool counted = h.game->rules.gemsCollected == gems + 1;
+        ASSERT_EQ(heard.frames(Sound::Chime).size(), counted ? 1u : 0u) << f;
+        for (const auto& [frame, cue] : heard.cues) {
+            if (cue.sound == Sound::Chime) EXPECT_EQ(cue.position, app::layout::kGemPositions[1]);
+            if (cue.sound == Sound::SpikesClank) {
+                EXPECT_EQ(cue.position, h.game->world.actorPosition(h.game->actors.spikes));
+            }
+        }
+        ASSERT_TRUE(out.humOn);
+        EXPECT_EQ(out.humPosition, h.game->world.actorPosition(h.game->actors.platform));
+        lowest = std::min(lowest, out.humPosition.y);
+        highest = std::max(highest, out.humPosition.y);
+    }
+    EXPECT_EQ(h.game->rules.gemsCollected, 1);
+    EXPECT_GT(highest - lowest, 1.5f);
+}
+
+struct EndCase {
+    const char* name;
+    Start end;
+    Sound sound;
+    Sound last;
+};
+
+TEST(SoundCues, TheEndStopsEverythingButItsOwnSounds) {
+    const EndCase cases[] = {
+        {"walking into the water", hold({GLFW_KEY_W}), Sound::Splash, Sound::Sting},
+        {"the acid channel", feetAt({-2.5f, 0, 10}), Sound::Hiss, Sound::Sting},
+        {"onto the spikes", feetAt(app::layout::kSpikesStart + glm::vec3(0, 2.3f, 0)),
+         Sound::SpikesHit, Sound::Sting},
+        {"the third gem",
+         [](HeadlessGame& h) {
+             h.game->rules.gemsCollected = 2;
+             feetAt(app::layout::kGemPositions[1] - glm::vec3(0, 1, 0))(h);
+         },
+         Sound::Chime, Sound::Fanfare},
+    };
+    for (const EndCase& c : cases) {
+        HeadlessGame h(testsupport::simpleLevelGeometry());
+        h.skipIntro();
+        c.end(h);
+        for (int f = 0; f < 300 && h.game->sound.playing; ++f) h.frame();
+        const app::SoundFrame& out = h.game->sound.frame;
+        EXPECT_TRUE(out.stopAll && out.cueCount == 2 && out.cues[0].sound == c.sound &&
+                    out.cues[1].sound == c.last && !out.cues[1].positional)
+            << c.name;
+        EXPECT_TRUE(listen(h, 2.0).cues.empty()) << c.name;
+        EXPECT_FALSE(h.game->sound.frame.humOn) << c.name;
+    }
+}
+
+}  // namespace
