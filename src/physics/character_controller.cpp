@@ -41,13 +41,39 @@ Actor* actorOf(const btCollisionObject* object) {
     return object ? static_cast<Actor*>(object->getUserPointer()) : nullptr;
 }
 
+// The face normal (either side) and first corner, in world space, of a hit mesh triangle; false
+// for other shapes.
+bool meshFace(const btCollisionObject* object, int part, int triangle, btVector3& normal,
+              btVector3& corner) {
+    const Actor* other = actorOf(object);
+    if (!other || !other->shape || !other->shape->isMesh || part != 0 || triangle < 0) {
+        return false;
+    }
+    const Shape& mesh = *other->shape;
+    const std::size_t first = static_cast<std::size_t>(triangle) * 3;
+    if (first + 2 >= mesh.indices.size()) return false;
+    const glm::vec3 a = mesh.points[mesh.indices[first]] * mesh.meshScale;
+    const glm::vec3 b = mesh.points[mesh.indices[first + 1]] * mesh.meshScale;
+    const glm::vec3 c = mesh.points[mesh.indices[first + 2]] * mesh.meshScale;
+    const glm::vec3 n = glm::cross(b - a, c - a);
+    const float length = glm::length(n);
+    if (!(length > 0.0f)) return false;
+    const btTransform& pose = object->getWorldTransform();
+    normal = pose.getBasis() * btVector3(n.x / length, n.y / length, n.z / length);
+    corner = pose * btVector3(a.x, a.y, a.z);
+    return true;
+}
+
 // Closest hit of a swept capsule; hits on surfaces the sweep moves away from are ignored, so a
 // capsule resting against a wall can slide along it or step away from it.
 struct SweepCallback : btCollisionWorld::ClosestConvexResultCallback {
-    SweepCallback(const btVector3& from, const btVector3& to, const btCollisionObject* selfObject)
+    SweepCallback(const btVector3& from, const btVector3& to, const btCollisionObject* selfObject,
+                  btScalar capsuleRadius)
         : ClosestConvexResultCallback(from, to),
           self(selfObject),
-          direction((to - from).normalized()) {}
+          start(from),
+          direction((to - from).normalized()),
+          radius(capsuleRadius) {}
 
     bool needsCollision(btBroadphaseProxy* proxy) const override {
         return isSolidForPlayer(static_cast<const btCollisionObject*>(proxy->m_clientObject), self,
@@ -61,18 +87,25 @@ struct SweepCallback : btCollisionWorld::ClosestConvexResultCallback {
             normal = result.m_hitCollisionObject->getWorldTransform().getBasis() * normal;
         }
         if (normal.dot(direction) > btScalar(-1e-3)) return m_closestHitFraction;
-        if (result.m_localShapeInfo) {
-            part = result.m_localShapeInfo->m_shapePart;
-            triangle = result.m_localShapeInfo->m_triangleIndex;
-        } else {
-            part = -1;
-            triangle = -1;
+        part = result.m_localShapeInfo ? result.m_localShapeInfo->m_shapePart : -1;
+        triangle = result.m_localShapeInfo ? result.m_localShapeInfo->m_triangleIndex : -1;
+        // Sliding along the face the capsule rests against: the seams between that face's
+        // triangles give contact normals a little off the face's, which must not stop a climb
+        // or a walk along a wall.
+        btVector3 face;
+        btVector3 corner;
+        if (meshFace(result.m_hitCollisionObject, part, triangle, face, corner) &&
+            std::abs(face.dot(direction)) < btScalar(1e-3) &&
+            std::abs((start - corner).dot(face)) < radius + btScalar(0.02)) {
+            return m_closestHitFraction;
         }
         return ClosestConvexResultCallback::addSingleResult(result, normalInWorldSpace);
     }
 
     const btCollisionObject* self;
+    btVector3 start;
     btVector3 direction;
+    btScalar radius;
     int part = -1;
     int triangle = -1;
 };
@@ -192,7 +225,7 @@ struct CharacterController::Impl {
     Hit sweep(const btVector3& from, const btVector3& to) const {
         Hit hit;
         if ((to - from).length2() < btScalar(1e-14)) return hit;
-        SweepCallback callback(from, to, body);
+        SweepCallback callback(from, to, body, radius);
         const btTransform start(btQuaternion::getIdentity(), from);
         const btTransform end(btQuaternion::getIdentity(), to);
         world->convexSweepTest(capsule, start, end, callback, 0);
@@ -210,21 +243,8 @@ struct CharacterController::Impl {
 
     // The face normal of a hit mesh triangle (either side), or false for other shapes.
     bool triangleNormal(const Hit& hit, btVector3& normal) const {
-        const Actor* other = actorOf(hit.object);
-        if (!other || !other->shape || !other->shape->isMesh || hit.part != 0 || hit.triangle < 0) {
-            return false;
-        }
-        const Shape& mesh = *other->shape;
-        const std::size_t first = static_cast<std::size_t>(hit.triangle) * 3;
-        if (first + 2 >= mesh.indices.size()) return false;
-        const glm::vec3 a = mesh.points[mesh.indices[first]] * mesh.meshScale;
-        const glm::vec3 b = mesh.points[mesh.indices[first + 1]] * mesh.meshScale;
-        const glm::vec3 c = mesh.points[mesh.indices[first + 2]] * mesh.meshScale;
-        const glm::vec3 n = glm::cross(b - a, c - a);
-        const float length = glm::length(n);
-        if (!(length > 0.0f)) return false;
-        normal = btVector3(n.x / length, n.y / length, n.z / length);
-        return true;
+        btVector3 corner;
+        return meshFace(hit.object, hit.part, hit.triangle, normal, corner);
     }
 
     // Whether the capsule would stand clear of everything solid with its centre at `at`.
