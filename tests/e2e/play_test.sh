@@ -1,10 +1,16 @@
-# The real game played through xdotool: the score, help lines, mouse look gated by the intro, an
-# end screen reached by flying into the water, and Escape. Every step waits for what it can see
-# (a screenshot may take seconds on a busy machine, longer than the intro: the look test checks
-# the intro's own frame).
+# The real game played through xdotool, heard through OpenAL Soft's wave writer: the score, help
+# lines, mouse look gated by the intro, footsteps, a flight into the water with its splash and the
+# game-over sting, then silence on the end screen, and Escape. Every step waits for what it can
+# see (a screenshot may take seconds on a busy machine, longer than the intro: the look test
+# checks the intro's own frame).
 source "$(dirname "$0")/lib.sh"
 
 make_tree
+rec="$SCRATCH/recording.wav"
+rate=22050
+printf '[general]\nchannels = mono\nsample-type = int16\nfrequency = %s\ndither = false\n[wave]\nfile = %s\n' \
+    "$rate" "$rec" >"$SCRATCH/alsoft.conf"
+export ALSOFT_CONF="$SCRATCH/alsoft.conf" ALSOFT_DRIVERS=wave
 start_game
 find_window >/dev/null
 shots="${GLIMMER_E2E_SHOTS:-$SCRATCH}"
@@ -17,7 +23,6 @@ move_mouse() {
         sleep 0.02
     done
 }
-
 # Takes screenshots into $shots/$1.png until `$2 $shots/$1.png` succeeds; fails after two minutes
 # with the message $3.
 until_seen() {
@@ -37,6 +42,8 @@ score_seen() { (($(count_red "$1" 60x50+20+650) > 40)); }
 score_gone() { ! score_seen "$1" && menu_seen "$1"; }
 menu_seen() { (($(count_red "$1" 700x330+25+20) > 1500)); }
 end_seen() { (($(count_red "$1" 400x60+540+315) > 150)); }
+# The recording's length so far: the wave writer keeps pace with the clock, so this marks now.
+mark() { stat -c %s "$rec"; }
 
 # Mouse travel sent as soon as the window is there is handled by the first frames, which are
 # always intro frames: it must not turn the view. Once the intro's white lines under the top
@@ -54,29 +61,78 @@ until_seen menu menu_seen "the help lines do not appear after M"
 xdotool key q
 until_seen no-score score_gone "Q does not hide the score"
 
-# Walk ahead until the front wall stops the player, then fly (left Alt) up along it and over it
-# to the lid high above the walls, looking up 87 degrees: the lid holds the flight's rise, and its
-# forward part (0.785 units a second of game time, whatever the frame times) carries the player
-# over the pit's middle; anywhere from 15 to 25 s of it lies above the water tank. Then looking
-# straight down, the flight goes down into the tank. The game ends; only its red line on black
-# remains.
+# Walk ahead: 34 units to the front wall (footsteps), then stand there (as near the spikes as
+# ever, for the loudest clank). Then fly (left Alt) up along it to the lid high above the walls, looking up 87 degrees: the lid holds the
+# flight's rise, and its forward part (0.785 units a second of game time, whatever the frame
+# times) carries the player over the pit's middle; anywhere from 15 to 25 s of it lies above the
+# water tank. Then looking straight down, the flight goes down into the tank. The game ends;
+# only its red line on black remains, and its sounds end.
+walk_start="$(mark)"
 xdotool keydown w
-sleep 4
+sleep 5
+xdotool keyup w
+walked="$(mark)"
+sleep 3
+stood="$(mark)"
+xdotool keydown w
 xdotool key Alt_L
 move_mouse 0 -1500
 move_mouse 0 10
 sleep 20
 move_mouse 0 3000
 until_seen end end_seen "no red end line at the centre"
+end_seen="$(mark)"
 xdotool keyup w
-sleep 1
-screenshot "$shots/end.png"
+sleep 4
+last="$(mark)"
 convert "$shots/end.png" -fill black -draw "rectangle 540,315 940,375" "$SCRATCH/rest.png"
 others="$(count_lit "$SCRATCH/rest.png")"
 ((others < 50)) || fail "the end screen shows more than its line ($others lit pixels elsewhere)"
-
 xdotool key Escape
 wait_exit 60
 [[ "$STATUS" == 0 ]] || fail "Escape on the end screen: status $STATUS, want 0"
-! grep -q "ERROR" "$SCRATCH/stdout.txt" || fail "the game reported errors on a clean tree"
+! grep -q -E "^(ERROR|Sound)" "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt" ||
+    fail "the game reported errors on a clean tree"
+
+# The recording's level in 50 ms windows ("second rms" lines), after the sox effects given.
+calc() { awk "BEGIN { printf \"%.4f\", $* }"; }
+header=$(($(stat -c %s "$rec") - 2 * $(soxi -s "$rec")))
+at() { calc "($1 - $header) / (2 * $rate)"; }
+levels() {
+    sox -V1 "$rec" -t dat - "$@" | awk -v w=$((rate / 20)) -v rate=$rate '/^;/ { next } { s += $2 * $2 }
+        ++n == w { printf "%.3f %.6f\n", t, sqrt(s / n); t += n / rate; n = s = 0 }'
+}
+levels >"$SCRATCH/all.txt"
+levels highpass 500 >"$SCRATCH/mid.txt"
+levels highpass 3000 >"$SCRATCH/high.txt"
+levels lowpass 600 >"$SCRATCH/low.txt"
+[[ -z "${GLIMMER_E2E_SHOTS:-}" ]] || cp "$rec" "$SCRATCH"/*.txt "$shots"/
+# Over the windows of level file $1 from $2 to $3 seconds: their root mean square or, given $4,
+# how often the level rises above $4.
+measure() {
+    awk -v a="$2" -v b="$3" -v x="${4:-}" '$1 >= a && $1 < b {
+            s += $2 * $2; n++; if (x != "" && $2 > x && !on) k++; on = $2 > x }
+        END { if (x != "") print k + 0; else printf "%.5f", n ? sqrt(s / n) : 0 }' "$SCRATCH/$1.txt"
+}
+above() { awk -v x="$1" -v y="$2" 'BEGIN { exit !(x > y) }'; }
+walk_s="$(at "$walk_start")" walked_s="$(at "$walked")" stood_s="$(at "$stood")"
+end_s="$(at "$end_seen")" last_s="$(at "$last")"
+quiet_from="$(awk '$2 > 0.0005 { t = $1 } END { print t + 0.05 }' "$SCRATCH/all.txt")"
+# The sting is the longest of the end's sounds, which all began its length before the silence.
+end_start="$(calc "$quiet_from - $(soxi -D "$ROOT/assets/sounds/sting.wav")")"
+# Above 500 Hz the hum is faint, and a step at the player's feet is twice as loud as anything
+# heard standing at the wall (the spikes' clank at its nearest).
+still="$(awk -v a="$(calc "$walked_s + 1")" -v b="$stood_s" '$1 >= a && $1 < b && $2 > m { m = $2 }
+    END { print m + 0 }' "$SCRATCH/mid.txt")"
+steps="$(measure mid "$walk_s" "$walked_s" "$(calc "2 * $still")")"
+splash="$(measure high "$end_start" "$(calc "$end_start + 0.4")")"
+sting_low="$(measure low "$(calc "$end_start + 1.0")" "$(calc "$end_start + 1.5")")"
+echo "steps: $steps above twice $still; end at $end_s s, sounds from $end_start s: splash" \
+    "$splash (> 3 kHz), sting $sting_low (< 600 Hz); silent from $quiet_from s to $last_s s"
+((steps >= 2)) || fail "no footsteps while walking ($steps above twice $still)"
+above "$end_start" "$(calc "$end_s - 3")" && above "$end_s" "$end_start" ||
+    fail "the last sounds ($end_start s) do not start as the game ends ($end_s s)"
+above "$splash" 0.02 || fail "no splash as the player falls into the water ($splash)"
+above "$sting_low" 0.05 || fail "no sting after the splash ($sting_low)"
+above "$(calc "$last_s - $quiet_from")" 2 || fail "the end screen is not silent"
 echo "PASS"

@@ -135,18 +135,6 @@ void writePng(const std::string& path, int width, int height, int channels,
               0);
 }
 
-float uniformFloat(GLuint program, const std::string& name) {
-    GLfloat value = -12345.0f;
-    glGetUniformfv(program, glGetUniformLocation(program, name.c_str()), &value);
-    return value;
-}
-
-glm::vec3 uniformVec3(GLuint program, const std::string& name) {
-    GLfloat value[3] = {-1.0f, -1.0f, -1.0f};
-    glGetUniformfv(program, glGetUniformLocation(program, name.c_str()), value);
-    return {value[0], value[1], value[2]};
-}
-
 int uniformInt(GLuint program, const std::string& name) {
     GLint value = -12345;
     glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &value);

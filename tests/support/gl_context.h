@@ -54,9 +54,7 @@ std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures = {
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels);
 
-// Values of a program's uniforms as GL holds them.
-float uniformFloat(GLuint program, const std::string& name);
-glm::vec3 uniformVec3(GLuint program, const std::string& name);
+// The value of a program's integer uniform as GL holds it.
 int uniformInt(GLuint program, const std::string& name);
 
 // Runs with the working directory set to `dir` while it lives (the game reads "../assets/...").

@@ -11,61 +11,42 @@ namespace {
 
 using testsupport::HeadlessGame;
 
-TEST(Input, SwitchesFlipOnPressOnlyAndWindowKeysActThroughTheWindow) {
+TEST(Input, KeysFlipTheirSwitchesOnPressOnlyActThroughTheWindowAndStepTheBrightness) {
     HeadlessGame h(testsupport::simpleLevelGeometry());
     app::Game& g = *h.game;
-    const struct {
-        int key;
-        bool app::InputSwitches::*field;
-        bool start;
-    } toggles[] = {
-        {GLFW_KEY_B, &app::InputSwitches::bloomEnabled, true},
-        {GLFW_KEY_C, &app::InputSwitches::celShadingEnabled, true},
-        {GLFW_KEY_F, &app::InputSwitches::flashlightOn, true},
-        {GLFW_KEY_M, &app::InputSwitches::showMenu, false},
-        {GLFW_KEY_Q, &app::InputSwitches::showScore, true},
-        {GLFW_KEY_F1, &app::InputSwitches::wireframeOn, false},
-        {GLFW_KEY_F2, &app::InputSwitches::faceCullingOn, true},
-    };
-    for (const auto& t : toggles) {
-        EXPECT_EQ(g.input.*t.field, t.start) << t.key;
+    const std::pair<int, bool app::InputSwitches::*> toggles[] = {
+        {GLFW_KEY_B, &app::InputSwitches::bloomEnabled},   {GLFW_KEY_C, &app::InputSwitches::celShadingEnabled},
+        {GLFW_KEY_F, &app::InputSwitches::flashlightOn},   {GLFW_KEY_M, &app::InputSwitches::showMenu},
+        {GLFW_KEY_Q, &app::InputSwitches::showScore},      {GLFW_KEY_F1, &app::InputSwitches::wireframeOn},
+        {GLFW_KEY_F2, &app::InputSwitches::faceCullingOn}};
+    std::string start;
+    for (const auto& [key, field] : toggles) {
+        start += g.input.*field ? '1' : '0';
         // Holding a key sends repeats, then a release: only the press toggles.
-        for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_REPEAT, GLFW_RELEASE}) {
-            app::handleKey(g, t.key, action);
-        }
-        EXPECT_EQ(g.input.*t.field, !t.start) << t.key;
+        for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_REPEAT, GLFW_RELEASE}) app::handleKey(g, key, action);
+        EXPECT_EQ(g.input.*field, start.back() == '0') << key;
     }
-    EXPECT_TRUE(h.platform.wireframe);
-    EXPECT_FALSE(h.platform.faceCulling);
-    app::handleKey(g, GLFW_KEY_F2, GLFW_PRESS);
-    EXPECT_TRUE(h.platform.faceCulling);
+    EXPECT_EQ(start, "1110101");
+    EXPECT_TRUE(h.platform.wireframe && !h.platform.faceCulling);
     // Space asks for a jump, left Alt flips flying, left Ctrl is held while it is down.
-    app::handleKey(g, GLFW_KEY_SPACE, GLFW_PRESS);
-    app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_PRESS);
-    app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_REPEAT);
-    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_PRESS);
-    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_REPEAT);
+    for (int key : {GLFW_KEY_SPACE, GLFW_KEY_LEFT_ALT, GLFW_KEY_LEFT_CONTROL}) {
+        app::handleKey(g, key, GLFW_PRESS);
+        app::handleKey(g, key, GLFW_REPEAT);
+    }
     EXPECT_TRUE(g.player.jumpRequested && !g.player.gravityEnabled && g.player.crouchHeld);
     app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_RELEASE);
     app::handleKey(g, GLFW_KEY_LEFT_ALT, GLFW_PRESS);
     EXPECT_TRUE(g.player.gravityEnabled && !g.player.crouchHeld);
-    // Escape closes in any state.
-    g.rules.gameState = app::GameState::Lost;
-    EXPECT_FALSE(h.platform.closeRequested);
-    app::handleKey(g, GLFW_KEY_ESCAPE, GLFW_PRESS);
-    EXPECT_TRUE(h.platform.closeRequested);
-}
-
-TEST(Input, TheKeypadStepsBrightnessByATenthAndNoOtherKeyDoes) {
-    HeadlessGame h(testsupport::simpleLevelGeometry());
-    app::Game& g = *h.game;
+    // The keypad steps the brightness by a tenth, without bound; no other key does.
     for (int key : {GLFW_KEY_EQUAL, GLFW_KEY_MINUS, GLFW_KEY_Z}) app::handleKey(g, key, GLFW_PRESS);
-    EXPECT_FLOAT_EQ(g.settings.brightness, 1.0f);
-    // There is no bound either way.
     for (int i = 0; i < 20; ++i) app::handleKey(g, GLFW_KEY_KP_SUBTRACT, GLFW_PRESS);
     EXPECT_NEAR(g.settings.brightness, -1.0f, 1e-5f);
     for (int i = 0; i < 35; ++i) app::handleKey(g, GLFW_KEY_KP_ADD, GLFW_PRESS);
     EXPECT_NEAR(g.settings.brightness, 2.5f, 1e-5f);
+    // Escape closes in any state.
+    g.rules.gameState = app::GameState::Lost;
+    app::handleKey(g, GLFW_KEY_ESCAPE, GLFW_PRESS);
+    EXPECT_TRUE(h.platform.closeRequested);
 }
 
 TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroWithoutAJumpWhenItEnds) {
@@ -116,37 +97,26 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     app::InputSwitches input;
     rules.gemsCollected = 2;
     input.showMenu = true;
-    const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
     // The score at the bottom left; the help column from the top, one row of 36 pixels apart.
-    const struct {
-        const char* text;
-        float x, y;
-    } expected[] = {{"2", 25, 25},
-                    {"Menu: M", 32, 684},
-                    {"Move: (forward)W, (left)A, (back)S, (right)D", 32, 648},
-                    {"Flashlight: F", 32, 612},
-                    {"Crouch: left Ctrl", 32, 576},
-                    {"Cheat: left ALT", 32, 540},
-                    {"Score: Q", 32, 504},
-                    {"Brightness: + and -", 32, 468},
-                    {"Bloom: B, Cell shading: C", 32, 432}};
-    ASSERT_EQ(lines.size(), std::size(expected));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].text, expected[i].text);
-        EXPECT_EQ(glm::vec3(lines[i].x, lines[i].y, lines[i].scale),
-                  glm::vec3(expected[i].x, expected[i].y, 0.8f));
-        EXPECT_EQ(lines[i].color, glm::vec3(1, 0, 0));
+    const char* help[] = {"2", "Menu: M", "Move: (forward)W, (left)A, (back)S, (right)D",
+                          "Flashlight: F", "Crouch: left Ctrl", "Cheat: left ALT", "Score: Q",
+                          "Brightness: + and -", "Bloom: B, Cell shading: C"};
+    const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
+    ASSERT_EQ(lines.size(), 9u);
+    for (std::size_t i = 0; i < 9; ++i) {
+        EXPECT_EQ(lines[i].text, help[i]);
+        const glm::vec2 at = i == 0 ? glm::vec2(25) : glm::vec2(32, 720 - 36 * static_cast<int>(i));
+        EXPECT_EQ(glm::vec4(lines[i].x, lines[i].y, lines[i].scale, lines[i].color.r + lines[i].color.g),
+                  glm::vec4(at, 0.8f, 1.0f));
     }
     // Odd sizes are divided first: 1366 / 40 = 34, 767 / 20 = 38 rows of 38.
-    EXPECT_EQ(glm::vec2(app::overlayLines(rules, input, 1366, 767)[1].x,
-                        app::overlayLines(rules, input, 1366, 767)[1].y),
-              glm::vec2(34.0f, 38.0f * 19.0f));
+    const app::TextLine menu = app::overlayLines(rules, input, 1366, 767)[1];
+    EXPECT_EQ(glm::vec2(menu.x, menu.y), glm::vec2(34.0f, 38.0f * 19.0f));
     const std::vector<app::TextLine> intro = app::introLines(1280, 720);
     ASSERT_EQ(intro.size(), 2u);
     EXPECT_EQ(intro[0].text + "|" + intro[1].text, "Collect the gems|or die trying!");
     EXPECT_NEAR(intro[0].x, 723.2f, 1e-3f);
-    EXPECT_EQ(glm::vec3(intro[0].y, intro[1].y, intro[0].scale), glm::vec3(684, 648, 0.5f));
-    EXPECT_EQ(intro[1].color, glm::vec3(1.0f));
+    EXPECT_EQ(glm::vec4(intro[0].y, intro[1].y, intro[0].scale, intro[1].color.b), glm::vec4(684, 648, 0.5f, 1));
     const auto won = app::endScreenLines(app::GameState::Won, 1366, 767);
     const auto lost = app::endScreenLines(app::GameState::Lost, 1280, 720);
     ASSERT_EQ(won.size() + lost.size(), 2u);
@@ -154,11 +124,9 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     EXPECT_EQ(glm::vec4(won[0].x, won[0].y, lost[0].x, lost[0].y), glm::vec4(593, 383, 550, 360));
     EXPECT_TRUE(app::endScreenLines(app::GameState::Playing, 1280, 720).empty());
     // Q hides the score; the end screens show nothing else.
-    input.showMenu = false;
-    input.showScore = false;
+    input.showMenu = input.showScore = false;
     EXPECT_TRUE(app::overlayLines(rules, input, 800, 600).empty());
     input = app::InputSwitches{};
-    input.showMenu = true;
     rules.gameState = app::GameState::Won;
     EXPECT_TRUE(app::overlayLines(rules, input, 800, 600).empty());
 }
