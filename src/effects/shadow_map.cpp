@@ -2,6 +2,7 @@
 #include "effects/shadow_map.h"
 
 #include <glm/gtc/matrix_transform.hpp>
+#include <limits>
 
 namespace effects {
 
@@ -36,9 +37,24 @@ ShadowTarget createShadowTarget() {
 }
 
 glm::mat4 computeLightSpaceMatrix() {
-    const glm::mat4 lightProjection = glm::ortho(-50.0f, 50.0f, -50.0f, 50.0f, kShadowNear, kShadowFar);
     const glm::mat4 lightView =
         glm::lookAt(kLightPos, glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    // The footprint is the rectangle around the box's eight corners as the light sees them: the
+    // map's texels are spent on the walled level alone.
+    glm::vec2 low(std::numeric_limits<float>::max());
+    glm::vec2 high(std::numeric_limits<float>::lowest());
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 world((corner & 1) ? kSunCoverMax.x : kSunCoverMin.x,
+                              (corner & 2) ? kSunCoverMax.y : kSunCoverMin.y,
+                              (corner & 4) ? kSunCoverMax.z : kSunCoverMin.z);
+        const glm::vec2 seen(lightView * glm::vec4(world, 1.0f));
+        low = glm::min(low, seen);
+        high = glm::max(high, seen);
+    }
+    low -= kSunCoverMargin;
+    high += kSunCoverMargin;
+    const glm::mat4 lightProjection =
+        glm::ortho(low.x, high.x, low.y, high.y, kShadowNear, kShadowFar);
     return lightProjection * lightView;
 }
 
