@@ -206,13 +206,11 @@ TEST_F(ParticleGpu, DrawsARoundGlowingSpriteFacingTheCamera) {
     EXPECT_GT(centre.r, 4.0f);
     EXPECT_NEAR(centre.g / centre.r, 0.25f, 0.02f);
     EXPECT_GT(pixel(bright, kSize / 2, kSize / 2).r, 1.0f);
-    // Soft: dimmer halfway to the rim; round: the corners of the quad stay clear.
-    EXPECT_LT(pixel(scene, kSize / 2 + 6, kSize / 2).r, centre.r);
-    EXPECT_GT(pixel(scene, kSize / 2 + 6, kSize / 2).r, 0.0f);
-    // Half the sprite's 5 units at 10 units away is 2.5 / (10 tan 22.5 deg) of half the view:
-    // about 9.7 pixels. A point 8 pixels along both axes lies inside its square, outside its disc.
+    // Round and opaque: half the sprite's 5 units at 10 units away is 2.5 / (10 tan 22.5 deg) of
+    // half the view, about 9.7 pixels. A point 8 pixels along both axes lies inside its square,
+    // outside its disc; one 5 pixels along x has the centre's colour.
     EXPECT_EQ(pixel(scene, kSize / 2 + 8, kSize / 2 + 8), glm::vec3(0.0f));
-    EXPECT_GT(pixel(scene, kSize / 2 + 8, kSize / 2).r, 0.0f);
+    EXPECT_EQ(pixel(scene, kSize / 2 + 5, kSize / 2), centre);
     EXPECT_EQ(pixel(scene, 1, 1), glm::vec3(0.0f));
 }
 
