@@ -31,7 +31,7 @@ ROBUSTNESS_CASES=(
 "speech model with NaN coordinates|ERROR::ASSIMP:: |0|sed -i 's/^v .*/v 1 nan 1/' objects/speech/speech.obj"
 "material texture missing|Texture failed to load at path: |0|rm objects/brick/*diffuse*.png"
 "material texture truncated|Texture failed to load at path: |0|for f in objects/brick/*diffuse*.png; do head -c 200 \"\$f\" > t && mv t \"\$f\"; done"
-"material texture 16-bit|Texture failed to load at path: |0|for f in objects/brick/*diffuse*.png; do convert \"\$f\" -depth 16 \"png48:\$f\"; done"
+"material texture 16-bit|-|0|for f in objects/brick/*diffuse*.png; do convert \"\$f\" -depth 16 \"png48:\$f\"; done"
 "material texture 2-channel|-|0|for f in objects/brick/*diffuse*.png; do convert \"\$f\" -colorspace gray -alpha on -define png:color-type=4 \"\$f\"; done"
 "sky face missing|Cubemap texture failed to load at path: ../assets/textures/skybox/top.png|0|rm textures/skybox/top.png"
 "sky face 4-channel|-|0|convert textures/skybox/front.png -alpha on -define png:color-type=6 textures/skybox/front.png"

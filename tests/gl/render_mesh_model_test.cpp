@@ -231,18 +231,24 @@ TEST_F(RenderModelTextures, OddWidthRgbRowsArriveUnskewed) {
     EXPECT_EQ(unpack, 4);
 }
 
-TEST_F(RenderModelTextures, SixteenBitAndUndecodableImagesAreRefused) {
-    // A 2 x 1 grey image with 16-bit samples (binary PGM).
-    std::string pgm = "P5\n2 1\n65535\n";
-    pgm += std::string("\x12\x34\xAB\xCD", 4);
-    writeFile(dir, "deep.pgm", pgm);
+TEST_F(RenderModelTextures, SixteenBitImagesLoadNarrowedAndUndecodableOnesAreRefused) {
+    // A 2 x 1 grey PNG with 16-bit samples 0x1234 and 0xABCD: each texel keeps the high byte.
+    writeFile(dir, "deep.png",
+              std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x02\0\0\0\x01\x10\0\0\0\0"
+                          "\x81\xD9\xFC\x15\0\0\0\x0DIDAT\x78\xDA\x63\x10\x32\x59\x7D\x16\0"
+                          "\x03\x0C\x01\xBF\xB1\xE7\xD4\x4D\0\0\0\0IEND\xAE\x42\x60\x82",
+                          70));
     writeFile(dir, "junk.png", "not an image at all");
-    for (const char* name : {"deep.pgm", "junk.png"}) {
-        testsupport::CoutCapture capture;
-        const GLuint id = render::loadTextureFile(name, dir);
-        EXPECT_EQ(capture.text(), std::string("Texture failed to load at path: ") + name + "\n");
-        EXPECT_NE(id, 0u);
-    }
+    testsupport::CoutCapture capture;
+    glBindTexture(GL_TEXTURE_2D, render::loadTextureFile("deep.png", dir));
+    unsigned char texels[2] = {0, 0};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RED, GL_UNSIGNED_BYTE, texels);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    EXPECT_EQ(texels[0], 0x12);
+    EXPECT_EQ(texels[1], 0xAB);
+    EXPECT_NE(render::loadTextureFile("junk.png", dir), 0u);
+    EXPECT_EQ(capture.text(), "Texture failed to load at path: junk.png\n");
 }
 
 TEST_F(RenderModelTextures, EachMeshKeepsOnlyItsOwnDataWhileTheListsSpanTheModel) {
