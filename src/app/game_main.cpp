@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "app/debug_output.h"
 #include "app/game_loop.h"
@@ -91,6 +92,15 @@ int startGame(GameSession& session) {
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) return failStartup("GLEW not loaded");
+    // The HDR targets take the window's size: one the driver cannot make a texture of stops the
+    // game like a bad value in the settings file.
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    if (const std::string problem = windowSizeProblem(settings, maxTextureSize); !problem.empty()) {
+        glfwTerminate();
+        std::cerr << problem << std::endl;
+        return 1;
+    }
     session.window = window;
     session.platform.real = std::make_unique<GlfwPlatform>(window);
 

@@ -35,13 +35,20 @@ make_tree() {
 }
 
 # Starts the game in the background with standard input not a terminal. Variables named in
-# GAME_UNSET are taken out of its environment.
+# GAME_UNSET are taken out of its environment. With GAME_UNPRIVILEGED set, a root shell starts it
+# as nobody, for whom file permissions hold (root reads any file).
 GAME_UNSET=""
+GAME_UNPRIVILEGED=""
 start_game() {
+    local as=()
+    if [[ -n "$GAME_UNPRIVILEGED" && "$(id -u)" == 0 ]]; then
+        chmod 755 "$SCRATCH"
+        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
     (
         cd "$SCRATCH/run"
         [[ -n "$GAME_UNSET" ]] && unset $GAME_UNSET
-        exec "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
+        exec "${as[@]}" "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
     ) &
     GAME_PID=$!
 }

@@ -1,17 +1,23 @@
 # The bad-input cases: each breaks one thing in a copy of the asset tree. A case is
 #   name | what the game must print (a prefix of one stdout/stderr line) | exit (0 or 1) | setup
 # where setup is shell run in the copy's assets/ folder, or "unset: NAMES" to take variables out
-# of the game's environment. Exit 0 means the game goes on: it keeps drawing frames until Escape
-# closes it.
+# of the game's environment; "nobody: SHELL" runs the shell and then the game as an unprivileged
+# user. Exit 0 means the game goes on: it keeps drawing frames until Escape closes it.
 ROBUSTNESS_CASES=(
 "settings file missing|Unable to open file settings.txt|1|rm settings.txt"
 "settings file empty|ERROR: Window not created|1|: > settings.txt"
+"settings file a folder|Unable to open file settings.txt|1|rm settings.txt && mkdir settings.txt"
+"settings file without read permission|Unable to open file settings.txt|1|nobody: chmod 000 settings.txt"
 "settings file of binary garbage|ERROR: Window not created|1|garbage 4096 | tr -d 'fhrwb' > settings.txt"
 "settings width not a number|Invalid value for setting width: \"wide\"|1|sed -i 's/^width=.*/width=wide/' settings.txt"
 "settings width out of range|Invalid value for setting width: \"99999999999\"|1|sed -i 's/^width=.*/width=99999999999/' settings.txt"
 "no display at all|ERROR: Failed to init glfw|1|unset: DISPLAY"
 "no OpenGL 4.6 core context|ERROR: Window not created|1|unset: MESA_GL_VERSION_OVERRIDE MESA_GLSL_VERSION_OVERRIDE"
 "settings brightness out of range|Invalid value for setting brightness: \"1e999\"|1|sed -i 's/^brightness=.*/brightness=1e999/' settings.txt"
+"settings brightness not a number (nan)|Invalid value for setting brightness: \"nan\"|1|sed -i 's/^brightness=.*/brightness=nan/' settings.txt"
+"settings brightness infinite|Invalid value for setting brightness: \"inf\"|1|sed -i 's/^brightness=.*/brightness=inf/' settings.txt"
+"settings width above the largest texture|Invalid value for setting width: \"40000\"|1|sed -i 's/^width=.*/width=40000/' settings.txt"
+"settings height above the largest texture|Invalid value for setting height: \"20000\"|1|sed -i 's/^height=.*/height=20000/' settings.txt"
 "level model missing|ERROR::ASSIMP:: |0|rm objects/level/lvl3_1.obj"
 "level model empty|ERROR::ASSIMP:: |0|: > objects/level/lvl3_1.obj"
 "level model truncated|ERROR::ASSIMP:: |0|head -c 3000 objects/level/lvl3_1.obj | head -n -1 > t && printf 'f 1 2 99999\n' >> t && mv t objects/level/lvl3_1.obj"

@@ -28,6 +28,11 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     rm -rf "$SCRATCH/assets" "$SCRATCH/stdout.txt" "$SCRATCH/stderr.txt"
     make_tree
     GAME_UNSET=""
+    GAME_UNPRIVILEGED=""
+    if [[ "$setup" == nobody:* ]]; then
+        GAME_UNPRIVILEGED=1
+        setup="${setup#nobody:}"
+    fi
     if [[ "$setup" == unset:* ]]; then
         GAME_UNSET="${setup#unset:}"
     else
