@@ -33,10 +33,22 @@ void waitForEnterIfInteractive() {
     }
 }
 
-int failStartup(const char* reason) {
+// The windowing library's description of its latest error, kept for a failed start to print.
+std::string& lastWindowSystemError() {
+    static std::string description;
+    return description;
+}
+
+void recordWindowSystemError(int /*code*/, const char* description) {
+    lastWindowSystemError() = description != nullptr ? description : "";
+}
+
+// `why` is the library's own reason, printed on a line of its own after ours when there is one.
+int failStartup(const char* reason, const std::string& why = "") {
     glfwTerminate();
     std::cout << "ERROR: " << std::flush;
     std::cout << reason << std::endl;
+    if (!why.empty()) std::cerr << "GLFW: " << why << std::endl;
     waitForEnterIfInteractive();
     return 1;
 }
@@ -66,7 +78,9 @@ int startGame(GameSession& session) {
     Settings& settings = game.settings;
     loadSettings(kSettingsPath, settings);
 
-    if (!glfwInit()) return failStartup("Failed to init glfw");
+    lastWindowSystemError().clear();
+    glfwSetErrorCallback(recordWindowSystemError);
+    if (!glfwInit()) return failStartup("Failed to init glfw", lastWindowSystemError());
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
@@ -83,11 +97,11 @@ int startGame(GameSession& session) {
             settings.width = mode->width;
             settings.height = mode->height;
         }
-    } else if (settings.width > 0 && settings.height > 0) {
-        // A zero or negative size from the settings file cannot make a window.
+    } else {
+        // GLFW itself refuses a zero or negative size, and says so.
         window = glfwCreateWindow(settings.width, settings.height, "Glimmerdeep", nullptr, nullptr);
     }
-    if (!window) return failStartup("Window not created");
+    if (!window) return failStartup("Window not created", lastWindowSystemError());
 
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
