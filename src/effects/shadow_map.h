@@ -28,8 +28,12 @@ constexpr float kShadowFar = 120.0f;
 // Anything outside it reads the map's border and is never shadowed.
 constexpr glm::vec3 kSunCoverMin{-33.5f, 0.0f, -29.5f};
 constexpr glm::vec3 kSunCoverMax{23.0f, 24.0f, 55.0f};
-// Room left on each side of that box in the light's view, in world units.
+// Room left between that box and the map's edges in the light's view, in world units.
 constexpr float kSunCoverMargin = 1.0f;
+// Map texels per world unit in the light's view, as a 100-unit footprint gives them. The box sits
+// in the map's lower-left corner at this density: stretched over the whole map, the casters
+// would cost the software renderer nearly twice the depth writes each frame.
+constexpr float kShadowTexelsPerUnit = 100.48f;
 // Texture unit of the shadow map in the lit program. Meshes bind their own maps to units 0, 1,
 // ... in order (the specular map lands on unit 1), so the shadow map sits on a unit no mesh
 // reaches; on unit 1 every lit draw would compare depths against its own specular map.
@@ -39,8 +43,9 @@ constexpr int kShadowMapUnit = 15;
 // No completeness check is made for this target.
 ShadowTarget createShadowTarget();
 
-// Orthographic light projection (the light's view of the sun's box with its margin, depth
-// kShadowNear to kShadowFar from the light) times the light's look-at view.
+// Orthographic light projection (the sun's box, with its margin, in the map's lower-left corner at
+// kShadowTexelsPerUnit; depth kShadowNear to kShadowFar from the light) times the light's look-at
+// view.
 glm::mat4 computeLightSpaceMatrix();
 
 // Readies the depth pass: sets "lightSpaceMatrix", binds and clears the target, turns on the

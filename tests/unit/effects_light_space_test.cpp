@@ -13,9 +13,9 @@ glm::vec3 toShadowMap(const glm::vec3& world) {
 
 const glm::vec3 kLightDirection = glm::normalize(-effects::kLightPos);
 
-TEST(ShadowLightSpace, TheMapCoversTheWalledLevelWithASmallMargin) {
+TEST(ShadowLightSpace, TheMapCoversTheWalledLevelAtTheOldFootprintsDensity) {
     // The walls' outer corners at the floor and at their tops, and the strip of the court behind
-    // the start: inside. The floor some units past the outer walls: outside.
+    // the start: inside. The floor past the west wall and past the court's back wall: outside.
     const struct {
         glm::vec3 world;
         bool inside;
@@ -23,13 +23,20 @@ TEST(ShadowLightSpace, TheMapCoversTheWalledLevelWithASmallMargin) {
         {{-33.5f, 0.0f, -29.5f}, true}, {{20.5f, 22.0f, -29.5f}, true},
         {{-21.0f, 0.0f, 55.0f}, true},  {{23.0f, 18.0f, 55.0f}, true},
         {{0.0f, 0.0f, 53.0f}, true},    {{-33.5f, 22.0f, 14.7f}, true},
-        {{0.0f, 0.0f, 59.0f}, false},   {{-38.0f, 0.0f, 0.0f}, false},
-        {{28.0f, 0.0f, 0.0f}, false},   {{0.0f, 0.0f, -40.0f}, false},
+        {{-38.0f, 0.0f, 0.0f}, false},  {{0.0f, 0.0f, 59.0f}, false},
     };
     for (const auto& c : cases) {
         const glm::vec3 p = toShadowMap(c.world);
         const bool inside = p.x > 0.0f && p.x < 1.0f && p.y > 0.0f && p.y < 1.0f;
         EXPECT_EQ(inside, c.inside) << c.world.x << ", " << c.world.y << ", " << c.world.z;
+    }
+    // No blurrier than the 100-unit footprint was: a unit along the light's right and up axes
+    // spans 10048 / 100 texels or more.
+    const glm::vec3 up =
+        glm::cross(glm::cross(kLightDirection, glm::vec3(0.0f, 1.0f, 0.0f)), kLightDirection);
+    for (const glm::vec3 axis : {glm::vec3(1.0f, 0.0f, 0.0f), glm::normalize(up)}) {
+        const glm::vec2 step(toShadowMap(axis) - toShadowMap(glm::vec3(0.0f)));
+        EXPECT_GE(glm::length(step) * static_cast<float>(effects::kShadowSize), 100.47f);
     }
 }
 
