@@ -14,47 +14,6 @@ std::string shaderPath(const char* file) {
     return std::string(GLIMMER_SOURCE_DIR) + "/assets/shaders/" + file;
 }
 
-// Two RGBA16F colour targets (scene and glow) of kSize x kSize pixels, bound, cleared to black.
-constexpr int kSize = 32;
-struct SpriteTarget {
-    GLuint textures[2] = {};
-    GLuint framebuffer = 0;
-
-    SpriteTarget() {
-        glGenTextures(2, textures);
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        for (GLuint i = 0; i < 2; ++i) {
-            glBindTexture(GL_TEXTURE_2D, textures[i]);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, kSize, kSize, 0, GL_RGBA, GL_FLOAT,
-                         nullptr);
-            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D,
-                                   textures[i], 0);
-        }
-        const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
-        glDrawBuffers(2, buffers);
-        glViewport(0, 0, kSize, kSize);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    ~SpriteTarget() {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteTextures(2, textures);
-    }
-    std::vector<float> read(GLenum attachment) const {
-        std::vector<float> pixels(kSize * kSize * 4);
-        glReadBuffer(attachment);
-        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, pixels.data());
-        return pixels;
-    }
-};
-
-glm::vec3 pixel(const std::vector<float>& pixels, int x, int y) {
-    const float* p = &pixels[static_cast<std::size_t>((y * kSize + x) * 4)];
-    return glm::vec3(p[0], p[1], p[2]);
-}
-
 // Counts the driver's debug messages while it is installed.
 void GLAPIENTRY countMessage(GLenum, GLenum, GLuint, GLenum, GLsizei, const GLchar*,
                              const void* count) {
@@ -138,21 +97,6 @@ TEST_F(ParticleGpu, LivingParticlesGetCameraFacingMatrices) {
     EXPECT_NEAR(glm::dot(glm::normalize(glm::vec3(m[2])), -camera.front), 1.0f, 1e-4f);
 }
 
-TEST_F(ParticleGpu, ParticlesThatDieAreNoLongerDrawn) {
-    // All start alive at (50, 50, 50), 5 units wide; the camera looks at them from 10 units.
-    const SpriteTarget target;
-    effects::ParticleGenerator generator(shader_);
-    physics::Camera camera;
-    camera.position = glm::vec3(50.0f, 50.0f, 60.0f);
-    generator.draw(camera, kSize, kSize);
-    EXPECT_GT(pixel(target.read(GL_COLOR_ATTACHMENT0), kSize / 2, kSize / 2).r, 0.0f);
-    // A long first frame kills them all; the two respawned fall far from view.
-    generator.update(1.5f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    generator.draw(camera, kSize, kSize);
-    EXPECT_EQ(pixel(target.read(GL_COLOR_ATTACHMENT0), kSize / 2, kSize / 2), glm::vec3(0.0f));
-}
-
 TEST_F(ParticleGpu, RefillingTheInstanceBufferEveryFrameRaisesNoDebugMessage) {
     effects::ParticleGenerator generator(shader_);
     int messages = 0;
@@ -182,7 +126,23 @@ TEST_F(ParticleGpu, EveryInstanceSharesTheLastLivingParticlesColour) {
 }
 
 TEST_F(ParticleGpu, DrawsARoundGlowingSpriteFacingTheCamera) {
-    const SpriteTarget target;
+    constexpr int kSize = 32;
+    GLuint textures[2] = {};
+    GLuint framebuffer = 0;
+    glGenTextures(2, textures);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    for (GLuint i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, kSize, kSize, 0, GL_RGBA, GL_FLOAT, nullptr);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0 + i, GL_TEXTURE_2D, textures[i],
+                               0);
+    }
+    const GLenum buffers[2] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1};
+    glDrawBuffers(2, buffers);
+    glViewport(0, 0, kSize, kSize);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
@@ -199,19 +159,41 @@ TEST_F(ParticleGpu, DrawsARoundGlowingSpriteFacingTheCamera) {
     generator.draw(camera, kSize, kSize);
     glDisable(GL_BLEND);
 
-    const std::vector<float> scene = target.read(GL_COLOR_ATTACHMENT0);
-    const std::vector<float> bright = target.read(GL_COLOR_ATTACHMENT1);
+    auto read = [&](GLenum attachment) {
+        std::vector<float> pixels(kSize * kSize * 4);
+        glReadBuffer(attachment);
+        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, pixels.data());
+        return pixels;
+    };
+    const std::vector<float> scene = read(GL_COLOR_ATTACHMENT0);
+    const std::vector<float> bright = read(GL_COLOR_ATTACHMENT1);
+    auto pixel = [&](const std::vector<float>& pixels, int x, int y) {
+        const float* p = &pixels[static_cast<std::size_t>((y * kSize + x) * 4)];
+        return glm::vec3(p[0], p[1], p[2]);
+    };
     const glm::vec3 centre = pixel(scene, kSize / 2, kSize / 2);
     // The HDR colour arrives unclamped at the centre and keeps its hue.
     EXPECT_GT(centre.r, 4.0f);
     EXPECT_NEAR(centre.g / centre.r, 0.25f, 0.02f);
     EXPECT_GT(pixel(bright, kSize / 2, kSize / 2).r, 1.0f);
-    // Round and opaque: half the sprite's 5 units at 10 units away is 2.5 / (10 tan 22.5 deg) of
-    // half the view, about 9.7 pixels. A point 8 pixels along both axes lies inside its square,
-    // outside its disc; one 5 pixels along x has the centre's colour.
+    // Round and opaque (a see-through edge would stay a dark rim over the scene drawn after):
+    // half the sprite's 5 units at 10 units away is 2.5 / (10 tan 22.5 deg) of half the view,
+    // about 9.7 pixels. A point 8 pixels along both axes lies inside its square, outside its
+    // disc; one 5 pixels along x has the centre's colour.
     EXPECT_EQ(pixel(scene, kSize / 2 + 8, kSize / 2 + 8), glm::vec3(0.0f));
     EXPECT_EQ(pixel(scene, kSize / 2 + 5, kSize / 2), centre);
     EXPECT_EQ(pixel(scene, 1, 1), glm::vec3(0.0f));
+
+    // A long frame kills the whole pool; the two respawned fall far from view. The dead
+    // particle is no longer drawn.
+    generator.update(6.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    generator.draw(camera, kSize, kSize);
+    EXPECT_EQ(pixel(read(GL_COLOR_ATTACHMENT0), kSize / 2, kSize / 2), glm::vec3(0.0f));
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(2, textures);
 }
 
 }  // namespace

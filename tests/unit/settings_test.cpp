@@ -111,34 +111,12 @@ TEST(SettingsRefusal, NonNumericAndOutOfRangeValuesNameKeyAndValue) {
     }
 }
 
-TEST(SettingsRefusal, MissingOrUnreadableFileReportsTheDesignMessage) {
-    // A folder opens like a file but cannot be read.
-    const std::string folder = testsupport::makeTempDir("glimmer-settings-folder");
-    for (const std::string& path : {std::string("/nonexistent/settings.txt"), folder}) {
-        app::Settings settings;
-        std::string message;
-        EXPECT_EQ(app::readSettingsFile(path, settings, message), app::SettingsResult::FileMissing)
-            << path;
-        EXPECT_EQ(message, "Unable to open file settings.txt");
-    }
-    std::remove(folder.c_str());
-}
-
-TEST(SettingsRefusal, WindowLargerThanTheLargestTextureNamesKeyAndValue) {
-    const struct {
-        int width, height;
-        const char* message;
-    } cases[] = {
-        {16384, 16384, ""},
-        {16385, 720, "Invalid value for setting width: \"16385\""},
-        {1280, 40000, "Invalid value for setting height: \"40000\""},
-    };
-    for (const auto& c : cases) {
-        app::Settings settings;
-        settings.width = c.width;
-        settings.height = c.height;
-        EXPECT_EQ(app::windowSizeProblem(settings, 16384), c.message);
-    }
+TEST(SettingsRefusal, MissingFileReportsTheDesignMessage) {
+    app::Settings settings;
+    std::string message;
+    EXPECT_EQ(app::readSettingsFile("/nonexistent/settings.txt", settings, message),
+              app::SettingsResult::FileMissing);
+    EXPECT_EQ(message, "Unable to open file settings.txt");
 }
 
 TEST(SettingsRefusal, LoadSettingsExitsWithStatusOneOnABadValue) {
