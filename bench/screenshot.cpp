@@ -32,6 +32,7 @@ struct ShotOptions {
     int frames = 4;
     bool skipIntro = true;
     bool bloom = true;
+    bool flashlight = true;
     bool fly = false;
     std::string out = "shot.png";
     // World points whose window pixel is printed, so a test knows where to look.
@@ -58,6 +59,8 @@ bool parse(int argc, char** argv, ShotOptions& o) {
             o.skipIntro = false;
         } else if (arg == "--no-bloom") {
             o.bloom = false;
+        } else if (arg == "--no-flashlight") {
+            o.flashlight = false;
         } else if (arg == "--fly") {
             o.fly = true;
         } else if (arg == "--out") {
@@ -140,8 +143,8 @@ int runScreenshot(int argc, char** argv) {
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
-                     "[--frames n] [--intro] [--no-bloom] [--fly] [--out file.png] "
-                     "[--probe x,y,z]... [--statue-mask file.png]\n");
+                     "[--frames n] [--intro] [--no-bloom] [--no-flashlight] [--fly] "
+                     "[--out file.png] [--probe x,y,z]... [--statue-mask file.png]\n");
         return 2;
     }
     auto session = std::make_unique<app::GameSession>();
@@ -152,6 +155,7 @@ int runScreenshot(int argc, char** argv) {
         game.rules.lastSecond -= 3;
     }
     game.input.bloomEnabled = options.bloom;
+    game.input.flashlightOn = options.flashlight;
     game.player.gravityEnabled = !options.fly;
     for (int frame = 0; frame < options.frames; ++frame) {
         place(game, options);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "app/debug_output.h"
 #include "app/game_loop.h"
@@ -33,10 +34,22 @@ void waitForEnterIfInteractive() {
     }
 }
 
-int failStartup(const char* reason) {
+// The windowing library's description of its latest error, kept for a failed start to print.
+std::string& lastWindowSystemError() {
+    static std::string description;
+    return description;
+}
+
+void recordWindowSystemError(int /*code*/, const char* description) {
+    lastWindowSystemError() = description != nullptr ? description : "";
+}
+
+// `why` is the library's own reason, printed on a line of its own after ours when there is one.
+int failStartup(const char* reason, const std::string& why = "") {
     glfwTerminate();
     std::cout << "ERROR: " << std::flush;
     std::cout << reason << std::endl;
+    if (!why.empty()) std::cerr << "GLFW: " << why << std::endl;
     waitForEnterIfInteractive();
     return 1;
 }
@@ -66,7 +79,9 @@ int startGame(GameSession& session) {
     Settings& settings = game.settings;
     loadSettings(kSettingsPath, settings);
 
-    if (!glfwInit()) return failStartup("Failed to init glfw");
+    lastWindowSystemError().clear();
+    glfwSetErrorCallback(recordWindowSystemError);
+    if (!glfwInit()) return failStartup("Failed to init glfw", lastWindowSystemError());
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
@@ -83,15 +98,24 @@ int startGame(GameSession& session) {
             settings.width = mode->width;
             settings.height = mode->height;
         }
-    } else if (settings.width > 0 && settings.height > 0) {
-        // A zero or negative size from the settings file cannot make a window.
+    } else {
+        // GLFW itself refuses a zero or negative size, and says so.
         window = glfwCreateWindow(settings.width, settings.height, "Glimmerdeep", nullptr, nullptr);
     }
-    if (!window) return failStartup("Window not created");
+    if (!window) return failStartup("Window not created", lastWindowSystemError());
 
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
     if (glewInit() != GLEW_OK) return failStartup("GLEW not loaded");
+    // The HDR targets take the window's size: one the driver cannot make a texture of stops the
+    // game like a bad value in the settings file.
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    if (const std::string problem = windowSizeProblem(settings, maxTextureSize); !problem.empty()) {
+        glfwTerminate();
+        std::cerr << problem << std::endl;
+        return 1;
+    }
     session.window = window;
     session.platform.real = std::make_unique<GlfwPlatform>(window);
 

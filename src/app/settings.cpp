@@ -38,7 +38,8 @@ bool parseFloat(const std::string& value, float& out) {
     char* end = nullptr;
     errno = 0;
     const float parsed = std::strtof(begin, &end);
-    if (end == begin || errno == ERANGE) return false;
+    // strtof also reads "nan" and "inf": no brightness the keypad could ever bring back.
+    if (end == begin || errno == ERANGE || !std::isfinite(parsed)) return false;
     out = parsed;
     return true;
 }
@@ -77,15 +78,28 @@ SettingsResult parseSettings(const std::string& text, Settings& settings, std::s
     return SettingsResult::Ok;
 }
 
+std::string windowSizeProblem(const Settings& settings, int maxTextureSize) {
+    if (settings.width > maxTextureSize) {
+        return badValueMessage("width", std::to_string(settings.width));
+    }
+    if (settings.height > maxTextureSize) {
+        return badValueMessage("height", std::to_string(settings.height));
+    }
+    return "";
+}
+
 SettingsResult readSettingsFile(const std::string& path, Settings& settings,
                                 std::string& message) {
     std::ifstream file(path, std::ios::binary);
-    if (!file.is_open()) {
+    std::ostringstream contents;
+    // A path that opens but cannot be read (a directory, say) fails at the first read.
+    if (file.is_open() && file.peek() != std::ifstream::traits_type::eof()) {
+        contents << file.rdbuf();
+    }
+    if (!file.is_open() || file.bad() || contents.fail()) {
         message = "Unable to open file settings.txt";
         return SettingsResult::FileMissing;
     }
-    std::ostringstream contents;
-    contents << file.rdbuf();
     return parseSettings(contents.str(), settings, message);
 }
 

@@ -17,15 +17,21 @@ struct Settings {
 // Where the game looks for its settings, relative to the working directory.
 inline constexpr const char* kSettingsPath = "../assets/settings.txt";
 
+// FileMissing covers every file that cannot be read: missing, a directory, no permission.
 enum class SettingsResult { Ok, FileMissing, BadValue };
 
 // Parses the text of a settings file into `settings`. On a bad number it stops, leaves
 // `message` with the one line to print (key and value named) and returns BadValue.
 SettingsResult parseSettings(const std::string& text, Settings& settings, std::string& message);
 
-// Reads the file at `path` into `settings`. A missing file writes "Unable to open file
-// settings.txt" to standard error; a bad value writes its message there. Both end the process
-// with status 1, exactly as a failed start-up does.
+// Once the context exists: the HDR targets take the window's size, so a width or height above
+// the driver's largest texture is refused with the bad-value message (key and value named).
+// Returns that line, or an empty text when the size fits.
+std::string windowSizeProblem(const Settings& settings, int maxTextureSize);
+
+// Reads the file at `path` into `settings`. A missing or unreadable file writes "Unable to
+// open file settings.txt" to standard error; a bad value writes its message there. Both end
+// the process with status 1, exactly as a failed start-up does.
 void loadSettings(const std::string& path, Settings& settings);
 
 // The same without ending the process, for callers (and tests) that decide themselves.

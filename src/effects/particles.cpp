@@ -32,7 +32,8 @@ ParticleGenerator::ParticleGenerator(const render::Shader& particleShader)
     const auto bufferBytes = static_cast<GLsizeiptr>(pool.amount * sizeof(glm::mat4));
     glGenBuffers(1, &instanceVbo);
     glBindBuffer(GL_ARRAY_BUFFER, instanceVbo);
-    glBufferData(GL_ARRAY_BUFFER, bufferBytes, nullptr, GL_STATIC_DRAW);
+    // Refilled every frame (see draw).
+    glBufferData(GL_ARRAY_BUFFER, bufferBytes, nullptr, GL_STREAM_DRAW);
 
     // The instance matrix arrives as four column attributes, 1 to 4, one step per instance.
     glBindVertexArray(vao);
@@ -51,16 +52,17 @@ void ParticleGenerator::draw(const physics::Camera& camera, int width, int heigh
     const glm::mat4 view = glm::lookAt(camera.position, camera.position + camera.front, camera.up);
     // The camera's axes in world space: rotating the quad by them turns it to face the viewer.
     const glm::mat4 inverse = glm::inverse(view);
+    // Only living particles are drawn: their matrices are packed at the front, in pool order.
+    std::uint32_t living = 0;
     const Particle* lastLiving = nullptr;
-    for (std::uint32_t i = 0; i < pool.amount; ++i) {
-        const Particle& particle = pool.particles[i];
+    for (const Particle& particle : pool.particles) {
         if (particle.life <= 0.0f) continue;
         glm::mat4 model(0.0f);
         for (int column = 0; column < 3; ++column) {
             model[column] = glm::vec4(glm::vec3(inverse[column]) * particle.scale, 0.0f);
         }
         model[3] = glm::vec4(particle.position, 1.0f);
-        instanceMatrices[i] = model;
+        instanceMatrices[living++] = model;
         lastLiving = &particle;
     }
     // The uniforms hold one value for the whole draw: that of the last living particle. With
@@ -74,13 +76,15 @@ void ParticleGenerator::draw(const physics::Camera& camera, int width, int heigh
 
     const auto bufferBytes = static_cast<GLsizeiptr>(pool.amount * sizeof(glm::mat4));
     glBindBuffer(GL_ARRAY_BUFFER, instanceVbo);
-    // Fresh storage each frame, so the driver need not wait for last frame's draw.
-    glBufferData(GL_ARRAY_BUFFER, bufferBytes, nullptr, GL_STATIC_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, bufferBytes, instanceMatrices.data());
+    // Fresh storage each frame, so the driver need not wait for last frame's draw; written once
+    // and drawn once, as the stream usage says.
+    glBufferData(GL_ARRAY_BUFFER, bufferBytes, nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(living * sizeof(glm::mat4)),
+                    instanceMatrices.data());
 
     glBindVertexArray(0);
     glBindVertexArray(vao);
-    glDrawArraysInstanced(GL_TRIANGLES, 0, 6, static_cast<GLsizei>(pool.amount));
+    glDrawArraysInstanced(GL_TRIANGLES, 0, 6, static_cast<GLsizei>(living));
     glBindVertexArray(0);
 }
 

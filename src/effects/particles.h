@@ -18,15 +18,16 @@ public:
     // 100 particles, all alive at (50, 50, 50) until the first update.
     explicit ParticleGenerator(const render::Shader& shader);
 
-    // Draws all particles, living or not, into the bound framebuffer for a window of
-    // width x height pixels. Every instance shares the colour of the last living particle.
+    // Draws the living particles into the bound framebuffer for a window of width x height
+    // pixels. Every instance shares the colour of the last living particle.
     void draw(const physics::Camera& camera, int width, int height);
 
     // Advances the rain by dt seconds (the frame's deltaTime).
     void update(float dt);
 
     ParticlePool pool;
-    // Per-instance model matrices; a dead particle keeps the one from its last living frame.
+    // Per-instance model matrices of the last draw's living particles, packed from the front in
+    // pool order; the entries past them are stale.
     std::vector<glm::mat4> instanceMatrices;
     // Copies of a Shader share its program.
     render::Shader shader;

@@ -2,6 +2,7 @@
 #include "effects/shadow_map.h"
 
 #include <glm/gtc/matrix_transform.hpp>
+#include <limits>
 
 namespace effects {
 
@@ -35,11 +36,37 @@ ShadowTarget createShadowTarget() {
     return target;
 }
 
+namespace {
+
+glm::mat4 lightView() {
+    return glm::lookAt(kLightPos, glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+}
+
+// The lower-left corner, less the margin, of the sun's box's eight corners as the light sees
+// them, in world units of the light's view.
+glm::vec2 sunCoverLowerLeft() {
+    const glm::mat4 view = lightView();
+    glm::vec2 low(std::numeric_limits<float>::max());
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 world((corner & 1) ? kSunCoverMax.x : kSunCoverMin.x,
+                              (corner & 2) ? kSunCoverMax.y : kSunCoverMin.y,
+                              (corner & 4) ? kSunCoverMax.z : kSunCoverMin.z);
+        low = glm::min(low, glm::vec2(view * glm::vec4(world, 1.0f)));
+    }
+    return low - kSunCoverMargin;
+}
+
+}  // namespace
+
 glm::mat4 computeLightSpaceMatrix() {
-    const glm::mat4 lightProjection = glm::ortho(-50.0f, 50.0f, -50.0f, 50.0f, kShadowNear, kShadowFar);
-    const glm::mat4 lightView =
-        glm::lookAt(kLightPos, glm::vec3(0.0f, 0.0f, 0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
-    return lightProjection * lightView;
+    const glm::vec2 low = sunCoverLowerLeft();
+    // The map spans this many units from the box's lower-left corner, past the box's far sides
+    // (it is 59 by 90 units as the light sees it); the casters all lie in the box, so the rest of
+    // the map stays at the far plane.
+    const float span = static_cast<float>(kShadowSize) / kShadowTexelsPerUnit;
+    const glm::mat4 lightProjection =
+        glm::ortho(low.x, low.x + span, low.y, low.y + span, kShadowNear, kShadowFar);
+    return lightProjection * lightView();
 }
 
 void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,

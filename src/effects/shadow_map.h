@@ -23,6 +23,17 @@ constexpr glm::vec3 kLightPos{0.0f, 70.0f, 20.0f};
 // out of the map and leave it without sun shadows; 120 reaches past the whole footprint's floor.
 constexpr float kShadowNear = 1.0f;
 constexpr float kShadowFar = 120.0f;
+// The world box the sun's map covers: the walled arena and entrance court (the level's outer
+// walls), from the floor to above the 22-unit arena walls, so every lamp and ledge casts too.
+// Anything outside it reads the map's border and is never shadowed.
+constexpr glm::vec3 kSunCoverMin{-33.5f, 0.0f, -29.5f};
+constexpr glm::vec3 kSunCoverMax{23.0f, 24.0f, 55.0f};
+// Room left between that box and the map's edges in the light's view, in world units.
+constexpr float kSunCoverMargin = 1.0f;
+// Map texels per world unit in the light's view, as a 100-unit footprint gives them. The box sits
+// in the map's lower-left corner at this density: stretched over the whole map, the casters
+// would cost the software renderer nearly twice the depth writes each frame.
+constexpr float kShadowTexelsPerUnit = 100.48f;
 // Texture unit of the shadow map in the lit program. Meshes bind their own maps to units 0, 1,
 // ... in order (the specular map lands on unit 1), so the shadow map sits on a unit no mesh
 // reaches; on unit 1 every lit draw would compare depths against its own specular map.
@@ -32,8 +43,9 @@ constexpr int kShadowMapUnit = 15;
 // No completeness check is made for this target.
 ShadowTarget createShadowTarget();
 
-// Orthographic light projection (a 100 x 100 unit footprint, depth 1 to 70 from the light)
-// times the light's look-at view.
+// Orthographic light projection (the sun's box, with its margin, in the map's lower-left corner at
+// kShadowTexelsPerUnit; depth kShadowNear to kShadowFar from the light) times the light's look-at
+// view.
 glm::mat4 computeLightSpaceMatrix();
 
 // Readies the depth pass: sets "lightSpaceMatrix", binds and clears the target, turns on the

@@ -287,10 +287,8 @@ GLuint loadTextureFile(const std::string& path, const std::string& directory) {
     int width = 0;
     int height = 0;
     int channels = 0;
-    // stb would quietly narrow 16-bit images to 8 bits; they are refused instead.
-    unsigned char* data = stbi_is_16_bit(fileName.c_str())
-                              ? nullptr
-                              : stbi_load(fileName.c_str(), &width, &height, &channels, 0);
+    // 16-bit images arrive narrowed to 8 bits per channel, which is all a material map needs.
+    unsigned char* data = stbi_load(fileName.c_str(), &width, &height, &channels, 0);
     GLenum format = GL_NONE;
     switch (channels) {
         case 1:

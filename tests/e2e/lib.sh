@@ -33,15 +33,23 @@ make_tree() {
 export ALSOFT_DRIVERS=null
 
 # Starts the game in the background with standard input not a terminal. Variables named in
-# GAME_UNSET are taken out of its environment; GAME_ENV holds NAME=VALUE words added to it.
+# GAME_UNSET are taken out of its environment; GAME_ENV holds NAME=VALUE words added to it. With
+# GAME_UNPRIVILEGED set, a root shell starts it as nobody, for whom file permissions hold (root
+# reads any file).
 GAME_UNSET=""
 GAME_ENV=""
+GAME_UNPRIVILEGED=""
 start_game() {
+    local as=()
+    if [[ -n "$GAME_UNPRIVILEGED" && "$(id -u)" == 0 ]]; then
+        chmod 755 "$SCRATCH"
+        as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
     (
         cd "$SCRATCH/run"
         [[ -n "$GAME_UNSET" ]] && unset $GAME_UNSET
         [[ -n "$GAME_ENV" ]] && export $GAME_ENV
-        exec "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
+        exec "${as[@]}" "$GAME" </dev/null >"$SCRATCH/stdout.txt" 2>"$SCRATCH/stderr.txt"
     ) &
     GAME_PID=$!
 }

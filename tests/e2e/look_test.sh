@@ -1,5 +1,5 @@
-# Look checks on real frames: the intro, sky behind the level, the ledge's shadow, the glow, the
-# statue.
+# Look checks on real frames: the intro, sky behind the level, the ledge's shadow, the court's
+# shadow, the glow, the statue.
 # Each shot is the real game with the camera placed by glimmerdeep-bench shot; the checks
 # compare regions of the PNGs (means, differences, outlines), never exact bytes.
 # Set LOOK_OUT to a folder to keep the shots there.
@@ -72,6 +72,18 @@ holds "$lit_left > 1.5 * $in_shadow + 0.05" ||
     fail "the floor beside the ledge ($lit_left) is not brighter than its shadow ($in_shadow)"
 holds "$lit_right > 1.5 * $in_shadow + 0.05" ||
     fail "the floor beside the ledge ($lit_right) is not brighter than its shadow ($in_shadow)"
+
+# The court's back wall (z 54, 18 high) shades the floor from z 54 to about 48.9. Seen from the
+# start by the sun alone, the floor near the wall must be no brighter than the floor nearer the
+# start: no lit band where the sun's map ends.
+shot court --yaw 90 --pitch -50 --no-flashlight --probe 0,0,51.8 --probe 0,0,53.2
+read -r nx ny <<<"$(probe court 1)"
+read -r bx by <<<"$(probe court 2)"
+near_wall=$(box_mean "$OUT/court.png" "$bx" "$by" 40)
+nearer_start=$(box_mean "$OUT/court.png" "$nx" "$ny" 40)
+echo "court: floor in the back wall's shadow $nearer_start, by the wall $near_wall"
+holds "$near_wall < 1.2 * $nearer_start + 0.02" ||
+    fail "a lit band ($near_wall) lies inside the back wall's shadow ($nearer_start)"
 
 # Glow: the same view of the lamp at (17.5, 16, 10) with bloom on and off; nothing else
 # differs between the two. Around the lamp (a box on it, less the lamp's own saturated pixels)

@@ -20,6 +20,11 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     make_tree
     GAME_UNSET=""
     GAME_ENV=""
+    GAME_UNPRIVILEGED=""
+    if [[ "$setup" == nobody:* ]]; then
+        GAME_UNPRIVILEGED=1
+        setup="${setup#nobody:}"
+    fi
     if [[ "$setup" == unset:* ]]; then
         GAME_UNSET="${setup#unset:}"
     elif [[ "$setup" == env:* ]]; then

@@ -141,6 +141,14 @@ TEST_F(Render, MeshesBindTheirTexturesToNumberedSamplersAndTexturesLoadWithTheir
     testsupport::CoutCapture capture;
     EXPECT_EQ(readBack(render::loadTextureFile("rgb.png", dir), GL_RGB, 45), rgb);
     EXPECT_EQ(readBack(render::loadTextureFile("ga.png", dir), GL_RG, 12), greyAlpha);
+    // A 2 x 1 grey PNG with 16-bit samples 0x1234 and 0xABCD: each texel keeps the high byte.
+    writeFile(dir, "deep.png",
+              std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\x02\0\0\0\x01\x10\0\0\0\0"
+                          "\x81\xD9\xFC\x15\0\0\0\x0DIDAT\x78\xDA\x63\x10\x32\x59\x7D\x16\0"
+                          "\x03\x0C\x01\xBF\xB1\xE7\xD4\x4D\0\0\0\0IEND\xAE\x42\x60\x82",
+                          70));
+    EXPECT_EQ(readBack(render::loadTextureFile("deep.png", dir), GL_RED, 2),
+              (std::vector<unsigned char>{0x12, 0xAB}));
     EXPECT_EQ(capture.text(), "");
     GLint unpack = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);

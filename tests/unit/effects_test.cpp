@@ -114,21 +114,33 @@ TEST(TextLayout, AGlyphSitsOnTheBaselineAndMovesThePenByItsWholePixelAdvance) {
     }
 }
 
-TEST(SunShadow, TheLightsBoxHoldsTheWalledLevelFromTheFloorToTheWallTops) {
-    const auto inMap = [](const glm::vec3& world) {
-        const glm::vec4 clip = effects::computeLightSpaceMatrix() * glm::vec4(world, 1.0f);
-        const glm::vec3 p = glm::vec3(clip) / clip.w * 0.5f + 0.5f;
+TEST(SunShadow, TheLightsBoxHoldsTheWalledLevelAndCourtFromTheFloorToTheWallTops) {
+    const glm::mat4 light = effects::computeLightSpaceMatrix();
+    const auto toMap = [&](const glm::vec3& world) {
+        const glm::vec4 clip = light * glm::vec4(world, 1.0f);
+        return glm::vec3(clip) / clip.w * 0.5f + 0.5f;
+    };
+    const auto inMap = [&](const glm::vec3& world) {
+        const glm::vec3 p = toMap(world);
         return p.x > 0.0f && p.x < 1.0f && p.y > 0.0f && p.y < 1.0f && p.z > 0.0f && p.z < 1.0f;
     };
-    for (const float x : {-33.5f, 0.0f, 20.5f}) {
-        for (const float z : {-29.5f, 0.0f, 15.0f}) {
+    // The outer walls' corners, floor and tops, the court's back wall included.
+    for (const float x : {-33.5f, 0.0f, 23.0f}) {
+        for (const float z : {-29.5f, 0.0f, 55.0f}) {
             for (const float y : {0.0f, 22.0f}) EXPECT_TRUE(inMap({x, y, z})) << x << "," << y << "," << z;
         }
     }
-    // Far outside the level there is nothing to shadow: off the map.
-    for (const glm::vec3 outside : {glm::vec3(90, 0, 0), glm::vec3(-90, 0, 0), glm::vec3(0, 0, 150),
-                                    glm::vec3(0, 0, -150)}) {
+    // Past the west wall and the court's back wall there is nothing to shadow: off the map.
+    for (const glm::vec3 outside : {glm::vec3(-38, 0, 0), glm::vec3(0, 0, 59), glm::vec3(90, 0, 0)}) {
         EXPECT_FALSE(inMap(outside)) << outside.x << "," << outside.z;
+    }
+    // No blurrier than a 100-unit footprint over the whole map: a unit along the light's right
+    // and up axes spans at least 10048 / 100 texels.
+    const glm::vec3 down = glm::normalize(-effects::kLightPos);
+    const glm::vec3 up = glm::cross(glm::cross(down, glm::vec3(0.0f, 1.0f, 0.0f)), down);
+    for (const glm::vec3 axis : {glm::vec3(1.0f, 0.0f, 0.0f), glm::normalize(up)}) {
+        const glm::vec2 step(toMap(axis) - toMap(glm::vec3(0.0f)));
+        EXPECT_GE(glm::length(step) * static_cast<float>(effects::kShadowSize), 100.47f);
     }
 }
 

@@ -39,6 +39,7 @@ TEST(Settings, AValueThatIsNoNumberOrOutOfRangeIsNamedAndStopsTheGameAsAMissingF
         {"refresh_rate=99999999999\n", "refresh_rate", "99999999999"},
         // The first "=" stands before the key: the value is "width=5".
         {"a=width=5\n", "width", "width=5"},
+        {"brightness=nan\n", "brightness", "nan"},    {"brightness=-inf\n", "brightness", "-inf"},
     };
     for (const auto& c : cases) {
         app::Settings settings;
