@@ -16,7 +16,8 @@ find_window >/dev/null
 shots="${GLIMMER_E2E_SHOTS:-$SCRATCH}"
 mkdir -p "$shots"
 
-# Mouse travel in small steps, as a hand makes it, so the pointer never meets the screen's edge.
+# Mouse travel in small steps, as a hand makes it. The game reads the pointer's raw motion, so
+# travel past the screen's edge still turns the view.
 move_mouse() {
     for _ in $(seq 1 10); do
         xdotool mousemove_relative -- $(($1 / 10)) $(($2 / 10))
@@ -62,11 +63,12 @@ xdotool key q
 until_seen no-score score_gone "Q does not hide the score"
 
 # Walk ahead: 34 units to the front wall (footsteps), then stand there (as near the spikes as
-# ever, for the loudest clank). Then fly (left Alt) up along it to the lid high above the walls, looking up 87 degrees: the lid holds the
-# flight's rise, and its forward part (0.785 units a second of game time, whatever the frame
-# times) carries the player over the pit's middle; anywhere from 15 to 25 s of it lies above the
-# water tank. Then looking straight down, the flight goes down into the tank. The game ends;
-# only its red line on black remains, and its sounds end.
+# ever, for the loudest clank). Then fly (left Alt) up along it to the lid high above the walls,
+# looking up 87 degrees: the lid holds the rise, and the flight's small forward part carries the
+# player toward the water tank (at most 0.8 units a second). In short bursts of W, each followed
+# by a look straight down while hovering, until the tank's water fills the middle of the view;
+# then the flight goes straight down into it. The game ends; only its red line on black remains,
+# and its sounds end.
 walk_start="$(mark)"
 xdotool keydown w
 sleep 5
@@ -74,12 +76,26 @@ xdotool keyup w
 walked="$(mark)"
 sleep 3
 stood="$(mark)"
-xdotool keydown w
+# The view's middle shows the night sky (dark blue), or the tank's water (blue over everything).
+centre_where() { convert "$1" -crop 60x60+610+330 +repage -fx "$2" -format '%[fx:mean]' info:; }
+looks_down() { holds "$(centre_where "$1" '0.3 * r + 0.6 * g + 0.1 * b < 0.25 && b > r + 0.03') < 0.5"; }
+water_below() { holds "$(centre_where "$1" 'b > r + 0.1') > 0.95"; }
+holds() { awk "BEGIN { exit !($1) }"; }
+# Each look is one pointer move, read in one frame: a screenshot shows the old view or the new.
+look_up() { xdotool mousemove_relative -- 0 -3000 mousemove_relative -- 0 10; }
+look_down() { xdotool mousemove_relative -- 0 3000; }
 xdotool key Alt_L
-move_mouse 0 -1500
-move_mouse 0 10
-sleep 20
-move_mouse 0 3000
+for burst in $(seq 1 100); do
+    look_up
+    xdotool keydown w
+    sleep 1.5
+    xdotool keyup w
+    look_down
+    until_seen below looks_down "the view does not turn down"
+    water_below "$shots/below.png" && break
+    ((burst < 100)) || fail "the flight never came over the water tank"
+done
+xdotool keydown w
 until_seen end end_seen "no red end line at the centre"
 end_seen="$(mark)"
 xdotool keyup w
