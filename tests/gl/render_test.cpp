@@ -53,40 +53,6 @@ TEST_F(Render, ProgramFailuresAreReportedOneLineAStageAndGoodProgramsBuildQuietl
     }
 }
 
-// Every program of the game builds quietly with the uniforms the game sets.
-TEST_F(Render, EveryGameProgramHasTheUniformsTheGameSets) {
-    std::vector<std::string> lit = {
-        "model", "projectionView", "lightSpaceMatrix", "lightPos", "shadowMap", "cells",
-        "specular", "brightness", "viewPos", "material.diffuse", "material.specular",
-        "material.shininess", "dirLight.direction", "dirLight.color", "spotLight.position",
-        "spotLight.direction", "spotLight.color", "spotLight.constant", "spotLight.linear",
-        "spotLight.quadratic", "spotLight.cutOff", "spotLight.outerCutOff", "flashLightToggle"};
-    for (int i = 0; i < 40; ++i) {
-        const char* fields[] = {"position", "color", "constant", "linear", "quadratic"};
-        lit.push_back("pointLights[" + std::to_string(i / 5) + "]." + fields[i % 5]);
-    }
-    const std::tuple<const char*, const char*, std::vector<std::string>> programs[] = {
-        {"vShaderMultipleLights_textured.txt", "fShaderMultipleLights_textured.txt", lit},
-        {"vShader_wave.txt", "fShader_wave.txt",
-         {"model", "projectionView", "time", "brightness", "viewPos", "material.diffuse",
-          "material.shininess", "dirLight.direction", "dirLight.color"}},
-        {"vSimpleDepth.txt", "fSimpleDepth.txt", {"lightSpaceMatrix", "model"}},
-        {"vShader_text.txt", "fShader_text.txt", {"projMatrix", "textColor"}},
-        {"vShader_particles.txt", "fShader_particles.txt", {"view", "projection", "color"}},
-        {"vShader_skybox.txt", "fShader_skybox.txt", {"view", "projection", "brightness", "skybox"}},
-        {"vShader_cubemap.txt", "fShader_cubemap.txt",
-         {"projectionView", "model", "cameraPos", "brightness", "skybox"}},
-        {"vblur.txt", "fblur.txt", {"image", "horizontal"}},
-        {"vbloom_final.txt", "fbloom_final.txt", {"scene", "bloomBlur", "bloom", "exposure"}},
-    };
-    for (const auto& [vertex, fragment, uniforms] : programs) {
-        const render::Shader shader = gameProgram(vertex, fragment);
-        for (const std::string& name : uniforms) {
-            EXPECT_NE(glGetUniformLocation(shader.programId, name.c_str()), -1) << fragment << name;
-        }
-    }
-}
-
 TEST_F(Render, MeshesBindTheirTexturesToNumberedSamplersAndTexturesLoadWithTheirOwnRows) {
     const render::Shader shader(
         writeFile(dir, "v.txt",

@@ -67,6 +67,15 @@ TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroWithoutAJumpWhenItEnds) {
     EXPECT_FLOAT_EQ(camera.pitch, 10.0f * 0.2f);
     h.frame();
     EXPECT_LT(camera.position.z, 49.8f);
+    // Each movement key walks its own way (the view looks along -z, so right is +x).
+    const std::pair<int, glm::vec2> keys[] = {
+        {GLFW_KEY_W, {0, -1}}, {GLFW_KEY_S, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_D, {1, 0}}};
+    for (const auto& [key, way] : keys) {
+        h.platform.held = {key};
+        const glm::vec3 before = camera.position;
+        h.frame();
+        EXPECT_GT(glm::dot(glm::vec2(camera.position.x - before.x, camera.position.z - before.z), way), 0.2f) << key;
+    }
 }
 
 TEST(Camera, TurningClampsThePitchNeverWrapsTheYawAndTheViewLooksAlongFront) {
@@ -132,36 +141,22 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
 }
 
 TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
-    EXPECT_EQ(app::formatDebugMessage(GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, 131185,
-                                      GL_DEBUG_SEVERITY_NOTIFICATION, "Buffer info"),
-              "OpenGL Error: Buffer info [Source = API, Type = Other, Severity = Unknown, "
-              "ID = 131185]");
-    const std::pair<GLenum, const char*> sources[] = {
-        {GL_DEBUG_SOURCE_WINDOW_SYSTEM, "Window System"},
-        {GL_DEBUG_SOURCE_SHADER_COMPILER, "Shader Compiler"},
-        {GL_DEBUG_SOURCE_THIRD_PARTY, "Third Party"},
-        {GL_DEBUG_SOURCE_APPLICATION, "Application"},
-        {GL_DEBUG_SOURCE_OTHER, "Other"},
-        {0xFFFF, "Unknown"}};
-    const std::pair<GLenum, const char*> types[] = {
-        {GL_DEBUG_TYPE_ERROR, "Error"},
-        {GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR, "Deprecated Behavior"},
-        {GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR, "Undefined Behavior"},
-        {GL_DEBUG_TYPE_PORTABILITY, "Portability"},
-        {GL_DEBUG_TYPE_PERFORMANCE, "Performance"},
-        {GL_DEBUG_TYPE_MARKER, "Unknown"}};
-    const std::pair<GLenum, const char*> severities[] = {{GL_DEBUG_SEVERITY_HIGH, "High"},
-                                                          {GL_DEBUG_SEVERITY_MEDIUM, "Medium"},
-                                                          {GL_DEBUG_SEVERITY_LOW, "Low"}};
-    for (std::size_t i = 0; i < std::size(sources); ++i) {
-        const auto& type = types[i];
-        const auto& severity = severities[i % 3];
+    const struct {
+        GLenum source, type, severity;
+        const char* names;
+    } cases[] = {
+        {GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, GL_DEBUG_SEVERITY_NOTIFICATION, "API, Type = Other, Severity = Unknown"},
+        {GL_DEBUG_SOURCE_WINDOW_SYSTEM, GL_DEBUG_TYPE_ERROR, GL_DEBUG_SEVERITY_HIGH, "Window System, Type = Error, Severity = High"},
+        {GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR, GL_DEBUG_SEVERITY_MEDIUM, "Shader Compiler, Type = Deprecated Behavior, Severity = Medium"},
+        {GL_DEBUG_SOURCE_THIRD_PARTY, GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR, GL_DEBUG_SEVERITY_LOW, "Third Party, Type = Undefined Behavior, Severity = Low"},
+        {GL_DEBUG_SOURCE_APPLICATION, GL_DEBUG_TYPE_PORTABILITY, GL_DEBUG_SEVERITY_HIGH, "Application, Type = Portability, Severity = High"},
+        {GL_DEBUG_SOURCE_OTHER, GL_DEBUG_TYPE_PERFORMANCE, GL_DEBUG_SEVERITY_MEDIUM, "Other, Type = Performance, Severity = Medium"},
+        {0xFFFF, GL_DEBUG_TYPE_MARKER, GL_DEBUG_SEVERITY_LOW, "Unknown, Type = Unknown, Severity = Low"},
+    };
+    for (const auto& c : cases) {
         // Only up to the message's terminating zero.
-        EXPECT_EQ(app::formatDebugMessage(sources[i].first, type.first, 4294967295u,
-                                          severity.first, "ab\0cd"),
-                  std::string("OpenGL Error: ab [Source = ") + sources[i].second +
-                      ", Type = " + type.second + ", Severity = " + severity.second +
-                      ", ID = 4294967295]");
+        EXPECT_EQ(app::formatDebugMessage(c.source, c.type, 4294967295u, c.severity, "ab\0cd"),
+                  std::string("OpenGL Error: ab [Source = ") + c.names + ", ID = 4294967295]");
     }
 }
 

@@ -1,7 +1,6 @@
-// The committed assets: the generator makes them byte for byte, the sky's faces join up, and the
-// models fit where the game places them, with hazards a player can see and keep out of.
+// The committed assets: the generator makes them byte for byte, and the models fit where the game
+// places them, with hazards a player can see and keep out of.
 #include <gtest/gtest.h>
-#include <stb_image.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -47,76 +46,6 @@ TEST(Assets, TheGeneratorMakesTheCommittedTreeByteForByte) {
             << file << " differs from the committed copy: rerun glimmerdeep-assets assets";
     }
     fs::remove_all(out);
-}
-
-// The six sky faces as GL's cube-map lookup reads them.
-struct Sky {
-    Sky() {
-        for (const char* name : {"right", "left", "top", "bottom", "front", "back"}) {
-            int w = 0, h = 0, n = 0;
-            const std::string path = kAssets + "textures/skybox/" + name + ".png";
-            EXPECT_EQ(stbi_info(path.c_str(), &w, &h, &n), 1);
-            EXPECT_EQ(glm::ivec3(w, h, n), glm::ivec3(512, 512, 3)) << name;
-            unsigned char* data = stbi_load(path.c_str(), &w, &h, &n, 3);
-            faces.emplace_back(data, data ? data + w * h * 3 : data);
-            stbi_image_free(data);
-        }
-    }
-    glm::vec3 operator()(glm::vec3 d) const {
-        const glm::vec3 a = glm::abs(d);
-        int face = 0;
-        float sc = 0, tc = 0, ma = 0;
-        if (a.x >= a.y && a.x >= a.z) {
-            face = d.x > 0 ? 0 : 1, ma = a.x, sc = d.x > 0 ? -d.z : d.z, tc = -d.y;
-        } else if (a.y >= a.z) {
-            face = d.y > 0 ? 2 : 3, ma = a.y, sc = d.x, tc = d.y > 0 ? d.z : -d.z;
-        } else {
-            face = d.z > 0 ? 4 : 5, ma = a.z, sc = d.z > 0 ? d.x : -d.x, tc = -d.y;
-        }
-        const int x = std::clamp(static_cast<int>((sc / ma + 1.0f) * 256.0f), 0, 511);
-        const int y = std::clamp(static_cast<int>((tc / ma + 1.0f) * 256.0f), 0, 511);
-        const unsigned char* p = &faces[static_cast<std::size_t>(face)][static_cast<std::size_t>(y * 512 + x) * 3];
-        return glm::vec3(p[0], p[1], p[2]) / 255.0f;
-    }
-    std::vector<std::vector<unsigned char>> faces;
-};
-
-TEST(Assets, TheSkyJoinsUpAlongEveryCubeEdgeIsDarkAboveAndGlowsAtTheHorizon) {
-    const Sky sky;
-    ASSERT_EQ(sky.faces.size(), 6u);
-    for (const auto& face : sky.faces) ASSERT_EQ(face.size(), 512u * 512u * 3u);
-    // Either side of each of the twelve edges alike; stars are clipped so that one on a single
-    // side does not decide, while a turned or swapped face moves the horizon glow across it.
-    const glm::vec3 axes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    for (int i = 0; i < 3; ++i) {
-        for (int j = i + 1; j < 3; ++j) {
-            for (const float si : {-1.0f, 1.0f}) {
-                for (const float sj : {-1.0f, 1.0f}) {
-                    float total = 0.0f;
-                    for (float u = -0.95f; u <= 0.95f; u += 0.01f) {
-                        const glm::vec3 edge = axes[i] * si + axes[j] * sj + axes[3 - i - j] * u;
-                        const glm::vec3 onI = glm::normalize(edge - axes[j] * sj * 0.003f);
-                        const glm::vec3 onJ = glm::normalize(edge - axes[i] * si * 0.003f);
-                        total += std::min(glm::length(sky(onI) - sky(onJ)), 0.1f);
-                    }
-                    EXPECT_LT(total / 190.0f, 0.025f) << i << j << si << sj;
-                }
-            }
-        }
-    }
-    const auto patch = [&](glm::vec3 d) {
-        float sum = 0.0f;
-        for (int k = 0; k < 49; ++k) {
-            const glm::vec3 c = sky(glm::normalize(
-                d + 0.01f * glm::vec3(static_cast<float>(k % 7 - 3), 0, static_cast<float>(k / 7 - 3))));
-            sum += c.r + c.g + c.b;
-        }
-        return sum;
-    };
-    for (int k = 0; k < 8; ++k) {
-        const float a = 0.785398f * static_cast<float>(k);
-        EXPECT_LT(patch({0, 1, 0}), patch({std::cos(a), 0.03f, std::sin(a)})) << k;
-    }
 }
 
 struct Box3 {
