@@ -95,15 +95,5 @@ count_where() {
 count_red() { count_where "$1" "$2" '(r>0.59 && g<0.4 && b<0.4)'; }
 count_white() { count_where "$1" "$2" '(r>0.7 && g>0.7 && b>0.7)'; }
 count_lit() { count_where "$1" "${2:-10000x10000+0+0}" '(r>0.02 || g>0.02 || b>0.02)'; }
-
-# Takes screenshots into $1 until the window shows more than a black screen (the first frames
-# come a few seconds after the window, start-up being slow on a software renderer).
-wait_first_frame() {
-    for _ in $(seq 1 100); do
-        screenshot "$1"
-        (($(count_lit "$1") > 1000)) && return 0
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game exited before drawing"
-        sleep 0.2
-    done
-    fail "the window stayed black"
-}
+# Succeeds when the arithmetic comparison $1 (awk syntax) holds.
+holds() { awk "BEGIN { exit !($1) }"; }

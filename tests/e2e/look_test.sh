@@ -31,8 +31,6 @@ box_mean() {
         -format '%[fx:mean]' info:
 }
 
-# Succeeds when the arithmetic comparison $1 (awk syntax) holds.
-holds() { awk "BEGIN { exit !($1) }"; }
 
 started=$SECONDS
 

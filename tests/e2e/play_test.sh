@@ -80,7 +80,6 @@ stood="$(mark)"
 centre_where() { convert "$1" -crop 60x60+610+330 +repage -fx "$2" -format '%[fx:mean]' info:; }
 looks_down() { holds "$(centre_where "$1" '0.3 * r + 0.6 * g + 0.1 * b < 0.25 && b > r + 0.03') < 0.5"; }
 water_below() { holds "$(centre_where "$1" 'b > r + 0.1') > 0.95"; }
-holds() { awk "BEGIN { exit !($1) }"; }
 # Each look is one pointer move, read in one frame: a screenshot shows the old view or the new.
 look_up() { xdotool mousemove_relative -- 0 -3000 mousemove_relative -- 0 10; }
 look_down() { xdotool mousemove_relative -- 0 3000; }
@@ -130,7 +129,6 @@ measure() {
             s += $2 * $2; n++; if (x != "" && $2 > x && !on) k++; on = $2 > x }
         END { if (x != "") print k + 0; else printf "%.5f", n ? sqrt(s / n) : 0 }' "$SCRATCH/$1.txt"
 }
-above() { awk -v x="$1" -v y="$2" 'BEGIN { exit !(x > y) }'; }
 walk_s="$(at "$walk_start")" walked_s="$(at "$walked")" stood_s="$(at "$stood")"
 end_s="$(at "$end_seen")" last_s="$(at "$last")"
 quiet_from="$(awk '$2 > 0.0005 { t = $1 } END { print t + 0.05 }' "$SCRATCH/all.txt")"
@@ -146,9 +144,9 @@ sting_low="$(measure low "$(calc "$end_start + 1.0")" "$(calc "$end_start + 1.5"
 echo "steps: $steps above twice $still; end at $end_s s, sounds from $end_start s: splash" \
     "$splash (> 3 kHz), sting $sting_low (< 600 Hz); silent from $quiet_from s to $last_s s"
 ((steps >= 2)) || fail "no footsteps while walking ($steps above twice $still)"
-above "$end_start" "$(calc "$end_s - 3")" && above "$end_s" "$end_start" ||
+holds "$end_start > $end_s - 3 && $end_s > $end_start" ||
     fail "the last sounds ($end_start s) do not start as the game ends ($end_s s)"
-above "$splash" 0.02 || fail "no splash as the player falls into the water ($splash)"
-above "$sting_low" 0.05 || fail "no sting after the splash ($sting_low)"
-above "$(calc "$last_s - $quiet_from")" 2 || fail "the end screen is not silent"
+holds "$splash > 0.02" || fail "no splash as the player falls into the water ($splash)"
+holds "$sting_low > 0.05" || fail "no sting after the splash ($sting_low)"
+holds "$last_s - $quiet_from > 2" || fail "the end screen is not silent"
 echo "PASS"
