@@ -102,7 +102,7 @@ void Renderer::createTargets(const Settings& settings) {
     hdr_ = effects::createHdrTarget(settings.width, settings.height);
     blur_ = effects::createBlurTargets(settings.width, settings.height);
     prepareHugePagesForShadowMap();
-    shadow_ = effects::createShadowTarget();
+    shadow_.target = effects::createShadowTarget();
     restoreAllocator();
     particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
     effects::setShadowMapUnit(sceneShader_->shader);
@@ -117,24 +117,24 @@ void Renderer::beginFrame(const Game& game) {
     lightSpaceMatrix_ = effects::computeLightSpaceMatrix();
 }
 
-void Renderer::beginShadowPass() {
-    effects::beginShadowPass(depthShader_, lightSpaceMatrix_, shadow_);
-}
+void Renderer::beginShadowPass() { casters_.clear(); }
 
 void Renderer::drawCaster(Caster caster, const glm::mat4& model) {
-    depthShader_.setUniformMat4("model", model);
+    const render::Model* drawn = &level_;
     switch (caster) {
-        case Caster::Level: level_.drawGeometry(); break;
-        case Caster::Brick: brick_.drawGeometry(); break;
-        case Caster::Lamp: lamp_.drawGeometry(); break;
-        case Caster::Gem: gem_.drawGeometry(); break;
-        case Caster::Platform: platform_.drawGeometry(); break;
-        case Caster::Spikes: spikes_.drawGeometry(); break;
-        case Caster::WallBrick: brick_.drawGeometry(); break;
+        case Caster::Level: drawn = &level_; break;
+        case Caster::Brick: drawn = &brick_; break;
+        case Caster::Lamp: drawn = &lamp_; break;
+        case Caster::Gem: drawn = &gem_; break;
+        case Caster::Platform: drawn = &platform_; break;
+        case Caster::Spikes: drawn = &spikes_; break;
+        case Caster::WallBrick: drawn = &brick_; break;
     }
+    casters_.push_back(effects::ShadowCaster{drawn, model});
 }
 
 void Renderer::endShadowPass(const Game& game) {
+    shadow_.draw(depthShader_, lightSpaceMatrix_, casters_, literal_);
     effects::endShadowPass(game.settings.width, game.settings.height);
 }
 
@@ -161,7 +161,7 @@ void Renderer::drawPlayFrame(const Game& game) {
     sceneShader_->applySceneLighting(brightness, camera, game.input.flashlightOn);
     sceneShader_->setCelShading(game.input.celShadingEnabled);
     scene.setUniformMat4("projectionView", projectionView);
-    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_);
+    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_.target);
     scene.setUniformMat4("model", glm::mat4(1.0f));
     level_.draw(scene);
     for (int b = 0; b < 2; ++b) {
@@ -237,6 +237,8 @@ void Renderer::drawEndScreen(const Game& game) {
     drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
 }
 
+void Renderer::setLiteralPath(bool on) { literal_ = on; }
+
 void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
     const int width = game.settings.width;
     const int height = game.settings.height;
@@ -268,8 +270,10 @@ void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
     programs.depth.use();
     programs.depth.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix_);
     glViewport(0, 0, effects::kShadowSize, effects::kShadowSize);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.target.framebuffer);
     glClear(GL_DEPTH_BUFFER_BIT);
+    // Drawn without the real pass's offset: the next real frame starts from a cleared map.
+    shadow_.invalidate();
     for (size_t i = 0; i < casters; ++i) {
         programs.depth.setUniformMat4("model", objects[i].second);
         objects[i].first->drawGeometry();

@@ -35,6 +35,12 @@ public:
     void drawPlayFrame(const Game& game) override;
     void drawEndScreen(const Game& game) override;
 
+    // The frame as it was before its savings, for the benchmark and tests to measure and compare
+    // against: the whole shadow map redrawn every frame. The game never sets it.
+    void setLiteralPath(bool on);
+    // The sun's map with the casters it holds (tests compare it with a full redraw).
+    effects::ShadowMap& shadowMap() { return shadow_; }
+
     // The benchmark's reference frame: the same passes with the cheapest programs that still
     // write their outputs (casters into the shadow map, every object into the HDR target, ten
     // single-tap passes between the blur targets, the composite into the window).
@@ -73,7 +79,10 @@ private:
     render::Shader compositeShader_;
     effects::HdrTarget hdr_{};
     effects::BlurTargets blur_{};
-    effects::ShadowTarget shadow_{};
+    effects::ShadowMap shadow_;
+    // This frame's casters, gathered during the shadow list and drawn at its end.
+    std::vector<effects::ShadowCaster> casters_;
+    bool literal_ = false;
     std::unique_ptr<effects::ParticleGenerator> particles_;
     glm::mat4 lightSpaceMatrix_{1.0f};
 };
