@@ -100,7 +100,7 @@ void Renderer::createPrograms(const Settings& settings) {
 
 void Renderer::createTargets(const Settings& settings) {
     hdr_ = effects::createHdrTarget(settings.width, settings.height);
-    blur_ = effects::createBlurTargets(settings.width, settings.height);
+    blur_ = effects::createBlurTargets((settings.width + 1) / 2, (settings.height + 1) / 2);
     prepareHugePagesForShadowMap();
     shadow_.target = effects::createShadowTarget();
     restoreAllocator();
@@ -229,7 +229,12 @@ void Renderer::drawPlayFrame(const Game& game) {
     statue_.draw(reflection);
 
     skybox_->drawSky(camera, width, height, brightness);
-    effects::bloomComposite(blurShader_, compositeShader_, hdr_, blur_, game.input.bloomEnabled);
+    bloomComposite(game);
+}
+
+void Renderer::bloomComposite(const Game& game) {
+    effects::bloomComposite(blurShader_, compositeShader_, hdr_,
+                            literal_ ? fullSizeBlur() : blur_, game.input.bloomEnabled);
 }
 
 void Renderer::drawEndScreen(const Game& game) {
@@ -237,7 +242,19 @@ void Renderer::drawEndScreen(const Game& game) {
     drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
 }
 
-void Renderer::setLiteralPath(bool on) { literal_ = on; }
+void Renderer::setLiteralPath(bool on) {
+    literal_ = on;
+    // Made now rather than inside a timed frame.
+    if (on) fullSizeBlur();
+}
+
+const effects::BlurTargets& Renderer::fullSizeBlur() {
+    if (!fullSizeBlur_) {
+        fullSizeBlur_ = effects::createBlurTargets(hdr_.width, hdr_.height);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    return *fullSizeBlur_;
+}
 
 void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
     const int width = game.settings.width;
@@ -292,12 +309,14 @@ void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
         model->drawGeometry();
     }
 
+    // At the window's full size, as the literal path blurs.
+    const effects::BlurTargets& blur = fullSizeBlur();
     programs.copy.use();
     glActiveTexture(GL_TEXTURE0);
     for (int pass = 0; pass < effects::kBlurPasses; ++pass) {
-        glBindFramebuffer(GL_FRAMEBUFFER, blur_.framebuffers[pass % 2]);
+        glBindFramebuffer(GL_FRAMEBUFFER, blur.framebuffers[pass % 2]);
         glBindTexture(GL_TEXTURE_2D,
-                      pass == 0 ? hdr_.colorBuffers[1] : blur_.textures[(pass + 1) % 2]);
+                      pass == 0 ? hdr_.colorBuffers[1] : blur.textures[(pass + 1) % 2]);
         effects::renderQuad();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -36,8 +36,12 @@ public:
     void drawEndScreen(const Game& game) override;
 
     // The frame as it was before its savings, for the benchmark and tests to measure and compare
-    // against: the whole shadow map redrawn every frame. The game never sets it.
+    // against: the whole shadow map redrawn every frame and the glow blurred at the window's full
+    // size. The game never sets it.
     void setLiteralPath(bool on);
+    // The play frame's last pass: blurs the HDR target's bright part and draws the composite into
+    // the window. The benchmark runs it again on a finished frame to compare the blur sizes.
+    void bloomComposite(const Game& game);
     // The sun's map with the casters it holds (tests compare it with a full redraw).
     effects::ShadowMap& shadowMap() { return shadow_; }
 
@@ -56,6 +60,8 @@ public:
 
 private:
     void drawText(const std::vector<TextLine>& lines);
+    // Made on first use; leaves framebuffer 0 bound.
+    const effects::BlurTargets& fullSizeBlur();
 
     render::Model level_;
     render::Model platform_;
@@ -78,7 +84,9 @@ private:
     render::Shader blurShader_;
     render::Shader compositeShader_;
     effects::HdrTarget hdr_{};
+    // Half the window's size; the full-size pair is made only for the literal path.
     effects::BlurTargets blur_{};
+    std::optional<effects::BlurTargets> fullSizeBlur_;
     effects::ShadowMap shadow_;
     // This frame's casters, gathered during the shadow list and drawn at its end.
     std::vector<effects::ShadowCaster> casters_;

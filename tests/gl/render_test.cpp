@@ -76,7 +76,7 @@ TEST_F(Render, EveryGameProgramHasTheUniformsTheGameSets) {
         {"vShader_skybox.txt", "fShader_skybox.txt", {"view", "projection", "brightness", "skybox"}},
         {"vShader_cubemap.txt", "fShader_cubemap.txt",
          {"projectionView", "model", "cameraPos", "brightness", "skybox"}},
-        {"vblur.txt", "fblur.txt", {"image", "horizontal"}},
+        {"vblur.txt", "fblur.txt", {"image", "horizontal", "tapOffset"}},
         {"vbloom_final.txt", "fbloom_final.txt", {"scene", "bloomBlur", "bloom", "exposure"}},
     };
     for (const auto& [vertex, fragment, uniforms] : programs) {
