@@ -68,7 +68,10 @@ Renderer::Renderer()
       gem_(asset(kGemModel)),
       statue_(asset(kStatueModel)),
       waves_(asset(kWavesModel)),
-      speech_(asset(kSpeechModel)) {}
+      speech_(asset(kSpeechModel)) {
+    // For the depth pre-pass (drawDepthPrepass); depth alone does not depend on the order.
+    level_.reverseDrawOrder();
+}
 
 LevelGeometry Renderer::levelGeometry() const {
     return LevelGeometry{meshListsOf(level_, asset(kLevelModel)),
@@ -96,6 +99,8 @@ void Renderer::createPrograms(const Settings& settings) {
     blurShader_ = render::Shader("../assets/shaders/vblur.txt", "../assets/shaders/fblur.txt");
     compositeShader_ = render::Shader("../assets/shaders/vbloom_final.txt",
                                       "../assets/shaders/fbloom_final.txt");
+    prepassShader_ =
+        render::Shader("../assets/shaders/vPrepass.txt", "../assets/shaders/fPrepass.txt");
 }
 
 void Renderer::createTargets(const Settings& settings) {
@@ -157,13 +162,16 @@ void Renderer::drawPlayFrame(const Game& game) {
 
     const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
 
+    drawDepthPrepass(projectionView);
     const render::Shader& scene = sceneShader_->shader;
     sceneShader_->applySceneLighting(brightness, camera, game.input.flashlightOn);
     sceneShader_->setCelShading(game.input.celShadingEnabled);
     scene.setUniformMat4("projectionView", projectionView);
     effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_.target);
     scene.setUniformMat4("model", glm::mat4(1.0f));
+    glDepthFunc(GL_LEQUAL);
     level_.draw(scene);
+    glDepthFunc(GL_LESS);
     for (int b = 0; b < 2; ++b) {
         scene.setUniformMat4("model", layout::brickMatrix(b));
         brick_.draw(scene);
@@ -235,6 +243,22 @@ void Renderer::drawPlayFrame(const Game& game) {
 void Renderer::bloomComposite(const Game& game) {
     effects::bloomComposite(blurShader_, compositeShader_, hdr_,
                             literal_ ? fullSizeBlur() : blur_, game.input.bloomEnabled);
+}
+
+// As drawn, the level's surfaces pass the depth test about 1.35 times per pixel they cover, and
+// each time the software renderer runs the lit program (ten lights, the sun's shadow), the
+// frame's costliest. So the level's depth goes first, colour masked, and its lit draw then shades
+// only its front surface (depth test LEQUAL). Where two of its surfaces meet at the same depth
+// that lets the last drawn win, while LESS alone keeps the first; the level's triangles are kept
+// in reverse order (see Renderer()) so that both show the same surface, and the picture stays the
+// same pixel for pixel. The objects drawn after the level keep LESS against it, as before.
+void Renderer::drawDepthPrepass(const glm::mat4& projectionView) const {
+    prepassShader_.use();
+    prepassShader_.setUniformMat4("projectionView", projectionView);
+    prepassShader_.setUniformMat4("model", glm::mat4(1.0f));
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    level_.drawGeometry();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void Renderer::drawEndScreen(const Game& game) {

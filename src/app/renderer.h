@@ -60,6 +60,7 @@ public:
 
 private:
     void drawText(const std::vector<TextLine>& lines);
+    void drawDepthPrepass(const glm::mat4& projectionView) const;
     // Made on first use; leaves framebuffer 0 bound.
     const effects::BlurTargets& fullSizeBlur();
 
@@ -83,6 +84,7 @@ private:
     std::unique_ptr<effects::Skybox> skybox_;
     render::Shader blurShader_;
     render::Shader compositeShader_;
+    render::Shader prepassShader_;
     effects::HdrTarget hdr_{};
     // Half the window's size; the full-size pair is made only for the literal path.
     effects::BlurTargets blur_{};
