@@ -117,7 +117,6 @@ void Renderer::createTargets(const Settings& settings) {
 void Renderer::beginFrame(const Game& game) {
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, game.settings.width, game.settings.height);
     lightSpaceMatrix_ = effects::computeLightSpaceMatrix();
 }

@@ -224,7 +224,6 @@ void endShadowPass(int width, int height) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void setShadowMapUnit(const render::Shader& sceneShader) {

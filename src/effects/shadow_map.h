@@ -56,8 +56,8 @@ glm::mat4 computeLightSpaceMatrix();
 void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
                      const ShadowTarget& target);
 
-// Ends the depth pass: back-face culling, no offset, the window's framebuffer bound, cleared
-// and given its viewport of width x height pixels.
+// Ends the depth pass: back-face culling, no offset, the window's framebuffer bound and given its
+// viewport of width x height pixels (not cleared: the frame clears it where it draws into it).
 void endShadowPass(int width, int height);
 
 // A rectangle of shadow-map texels, x0 <= x < x1 and y0 <= y < y1; empty when either range is.
