@@ -203,32 +203,18 @@ struct LitQuad : Render {
         return render::LightSet(testsupport::shaderPath("vShaderMultipleLights_textured.txt").c_str(),
                                 testsupport::shaderPath("fShaderMultipleLights_textured.txt").c_str());
     }
-    // Draws the quad (placed by `model`) with the program's uniforms; returns one output. With
-    // `depthFirst`, that program draws the quad's depth first and `shader` tests for LEQUAL.
+    // Draws the quad (placed by `model`) with the program's uniforms; returns one output.
     std::vector<glm::vec4> draw(const render::Shader& shader, int output = 0,
-                                const glm::mat4& model = glm::mat4(1.0f),
-                                const render::Shader* depthFirst = nullptr) {
-        target->start();
-        for (const render::Shader* program : {depthFirst, &shader}) {
-            if (!program) continue;
-            program->use();
-            program->setUniformMat4("projectionView",
-                                    glm::perspective(glm::radians(fovDegrees), 1.0f, 0.1f, 100.0f) *
-                                        glm::lookAt(eye, eye - glm::vec3(0, 0, 1), {0, 1, 0}));
-            program->setUniformMat4("model", model);
-        }
+                                const glm::mat4& model = glm::mat4(1.0f)) {
+        shader.use();
+        shader.setUniformMat4("projectionView",
+                              glm::perspective(glm::radians(fovDegrees), 1.0f, 0.1f, 100.0f) *
+                                  glm::lookAt(eye, eye - glm::vec3(0, 0, 1), {0, 1, 0}));
+        shader.setUniformMat4("model", model);
         glActiveTexture(GL_TEXTURE1);
         glBindTexture(GL_TEXTURE_2D, white);
-        if (depthFirst) {
-            glEnable(GL_DEPTH_TEST);
-            depthFirst->use();
-            quad->drawGeometry();
-            glDepthFunc(GL_LEQUAL);
-        }
-        shader.use();
+        target->start();
         quad->draw(shader);
-        glDepthFunc(GL_LESS);
-        glDisable(GL_DEPTH_TEST);
         return target->read(output);
     }
     float centre(const render::Shader& shader, int output = 0) { return draw(shader, output)[2080].r; }
@@ -283,15 +269,6 @@ TEST_F(LitQuad, BrightnessScalesTheSceneTheSunLightsWhatFacesItAndCelShadingBand
         for (int x = 0; x < 64; ++x) levels.insert(std::lround(image[32 * 64 + x].r * 1000.0f));
         EXPECT_TRUE(cells ? levels.size() >= 2 && levels.size() <= 6 : levels.size() >= 20);
     }
-}
-
-// The level's depth goes first; its lit draw must then land on exactly that depth everywhere.
-TEST_F(LitQuad, TheLitProgramPassesAnEqualDepthTestAfterTheDepthPrePass) {
-    const render::LightSet scene = litSet();
-    scene.applySceneLighting(1.0f, viewer(), false);
-    const render::Shader prepass = gameProgram("vPrepass.txt", "fPrepass.txt");
-    const glm::mat4 tilted = glm::rotate(glm::mat4(1.0f), 1.1f, glm::normalize(glm::vec3(1, 2, 0)));
-    EXPECT_EQ(draw(scene.shader, 0, tilted, &prepass), draw(scene.shader, 0, tilted));
 }
 
 TEST_F(LitQuad, TheFlashlightLightsAFullConeOf50DegreesThatFadesOutBy52) {
