@@ -39,6 +39,9 @@ struct ShotOptions {
     std::vector<glm::vec3> probes;
     // Where to write the statue's outline (white on black) seen from the same pose; empty: none.
     std::string statueMask;
+    // Where to write the same frame with its glow blurred at full size, as the literal path
+    // does, to compare with the real one; empty: none.
+    std::string literal;
 };
 
 bool parse(int argc, char** argv, ShotOptions& o) {
@@ -71,6 +74,8 @@ bool parse(int argc, char** argv, ShotOptions& o) {
             o.probes.push_back(p);
         } else if (arg == "--statue-mask") {
             o.statueMask = next();
+        } else if (arg == "--literal") {
+            o.literal = next();
         } else {
             return false;
         }
@@ -144,7 +149,8 @@ int runScreenshot(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
                      "[--frames n] [--intro] [--no-bloom] [--no-flashlight] [--fly] "
-                     "[--out file.png] [--probe x,y,z]... [--statue-mask file.png]\n");
+                     "[--out file.png] [--probe x,y,z]... [--statue-mask file.png] "
+                     "[--literal file.png]\n");
         return 2;
     }
     auto session = std::make_unique<app::GameSession>();
@@ -167,6 +173,16 @@ int runScreenshot(int argc, char** argv) {
                 return 1;
             }
             printProbes(game, options.probes);
+            if (!options.literal.empty() && game.rules.gameState == app::GameState::Playing) {
+                session->renderer->setLiteralPath(true);
+                session->renderer->bloomComposite(game);
+                session->renderer->setLiteralPath(false);
+                glFinish();
+                if (!writeWindow(options.literal, game.settings.width, game.settings.height)) {
+                    std::fprintf(stderr, "could not write %s\n", options.literal.c_str());
+                    return 1;
+                }
+            }
             if (!options.statueMask.empty()) {
                 session->renderer->drawStatueMask(game, flatWhiteProgram());
                 glFinish();

@@ -14,11 +14,13 @@ enum class Caster { Level, Brick, Lamp, Gem, Platform, Spikes, WallBrick };
 class FrameRenderer {
 public:
     virtual ~FrameRenderer() = default;
-    // Depth test on, default framebuffer cleared, viewport at the window size.
+    // Depth test on, black as the clear colour, viewport at the window size. The window itself is
+    // cleared only by the pass that draws into it (the composite, or the end screen): nothing
+    // is drawn there before.
     virtual void beginFrame(const Game& game) = 0;
     virtual void beginShadowPass() = 0;
     virtual void drawCaster(Caster caster, const glm::mat4& model) = 0;
-    // Restores the default framebuffer, clears it and sets the window viewport.
+    // Restores the default framebuffer and sets the window viewport.
     virtual void endShadowPass(const Game& game) = 0;
     // Everything drawn in a play frame: HDR scene, HUD, intro, water, statue, sky and bloom.
     virtual void drawPlayFrame(const Game& game) = 0;

@@ -68,7 +68,10 @@ Renderer::Renderer()
       gem_(asset(kGemModel)),
       statue_(asset(kStatueModel)),
       waves_(asset(kWavesModel)),
-      speech_(asset(kSpeechModel)) {}
+      speech_(asset(kSpeechModel)) {
+    // For the depth pre-pass (drawDepthPrepass); depth alone does not depend on the order.
+    level_.reverseDrawOrder();
+}
 
 LevelGeometry Renderer::levelGeometry() const {
     return LevelGeometry{meshListsOf(level_, asset(kLevelModel)),
@@ -96,13 +99,15 @@ void Renderer::createPrograms(const Settings& settings) {
     blurShader_ = render::Shader("../assets/shaders/vblur.txt", "../assets/shaders/fblur.txt");
     compositeShader_ = render::Shader("../assets/shaders/vbloom_final.txt",
                                       "../assets/shaders/fbloom_final.txt");
+    prepassShader_ =
+        render::Shader("../assets/shaders/vPrepass.txt", "../assets/shaders/fPrepass.txt");
 }
 
 void Renderer::createTargets(const Settings& settings) {
     hdr_ = effects::createHdrTarget(settings.width, settings.height);
-    blur_ = effects::createBlurTargets(settings.width, settings.height);
+    blur_ = effects::createBlurTargets((settings.width + 1) / 2, (settings.height + 1) / 2);
     prepareHugePagesForShadowMap();
-    shadow_ = effects::createShadowTarget();
+    shadow_.target = effects::createShadowTarget();
     restoreAllocator();
     particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
     effects::setShadowMapUnit(sceneShader_->shader);
@@ -112,29 +117,28 @@ void Renderer::createTargets(const Settings& settings) {
 void Renderer::beginFrame(const Game& game) {
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glViewport(0, 0, game.settings.width, game.settings.height);
     lightSpaceMatrix_ = effects::computeLightSpaceMatrix();
 }
 
-void Renderer::beginShadowPass() {
-    effects::beginShadowPass(depthShader_, lightSpaceMatrix_, shadow_);
-}
+void Renderer::beginShadowPass() { casters_.clear(); }
 
 void Renderer::drawCaster(Caster caster, const glm::mat4& model) {
-    depthShader_.setUniformMat4("model", model);
+    const render::Model* drawn = &level_;
     switch (caster) {
-        case Caster::Level: level_.drawGeometry(); break;
-        case Caster::Brick: brick_.drawGeometry(); break;
-        case Caster::Lamp: lamp_.drawGeometry(); break;
-        case Caster::Gem: gem_.drawGeometry(); break;
-        case Caster::Platform: platform_.drawGeometry(); break;
-        case Caster::Spikes: spikes_.drawGeometry(); break;
-        case Caster::WallBrick: brick_.drawGeometry(); break;
+        case Caster::Level: drawn = &level_; break;
+        case Caster::Brick: drawn = &brick_; break;
+        case Caster::Lamp: drawn = &lamp_; break;
+        case Caster::Gem: drawn = &gem_; break;
+        case Caster::Platform: drawn = &platform_; break;
+        case Caster::Spikes: drawn = &spikes_; break;
+        case Caster::WallBrick: drawn = &brick_; break;
     }
+    casters_.push_back(effects::ShadowCaster{drawn, model});
 }
 
 void Renderer::endShadowPass(const Game& game) {
+    shadow_.draw(depthShader_, lightSpaceMatrix_, casters_, literal_);
     effects::endShadowPass(game.settings.width, game.settings.height);
 }
 
@@ -157,13 +161,16 @@ void Renderer::drawPlayFrame(const Game& game) {
 
     const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
 
+    drawDepthPrepass(projectionView);
     const render::Shader& scene = sceneShader_->shader;
     sceneShader_->applySceneLighting(brightness, camera, game.input.flashlightOn);
     sceneShader_->setCelShading(game.input.celShadingEnabled);
     scene.setUniformMat4("projectionView", projectionView);
-    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_);
+    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_.target);
     scene.setUniformMat4("model", glm::mat4(1.0f));
+    glDepthFunc(GL_LEQUAL);
     level_.draw(scene);
+    glDepthFunc(GL_LESS);
     for (int b = 0; b < 2; ++b) {
         scene.setUniformMat4("model", layout::brickMatrix(b));
         brick_.draw(scene);
@@ -229,12 +236,47 @@ void Renderer::drawPlayFrame(const Game& game) {
     statue_.draw(reflection);
 
     skybox_->drawSky(camera, width, height, brightness);
-    effects::bloomComposite(blurShader_, compositeShader_, hdr_, blur_, game.input.bloomEnabled);
+    bloomComposite(game);
+}
+
+void Renderer::bloomComposite(const Game& game) {
+    effects::bloomComposite(blurShader_, compositeShader_, hdr_,
+                            literal_ ? fullSizeBlur() : blur_, game.input.bloomEnabled);
+}
+
+// As drawn, the level's surfaces pass the depth test about 1.35 times per pixel they cover, and
+// each time the software renderer runs the lit program (ten lights, the sun's shadow), the
+// frame's costliest. So the level's depth goes first, colour masked, and its lit draw then shades
+// only its front surface (depth test LEQUAL). Where two of its surfaces meet at the same depth
+// that lets the last drawn win, while LESS alone keeps the first; the level's triangles are kept
+// in reverse order (see Renderer()) so that both show the same surface, and the picture stays the
+// same pixel for pixel. The objects drawn after the level keep LESS against it, as before.
+void Renderer::drawDepthPrepass(const glm::mat4& projectionView) const {
+    prepassShader_.use();
+    prepassShader_.setUniformMat4("projectionView", projectionView);
+    prepassShader_.setUniformMat4("model", glm::mat4(1.0f));
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    level_.drawGeometry();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 void Renderer::drawEndScreen(const Game& game) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
+}
+
+void Renderer::setLiteralPath(bool on) {
+    literal_ = on;
+    // Made now rather than inside a timed frame.
+    if (on) fullSizeBlur();
+}
+
+const effects::BlurTargets& Renderer::fullSizeBlur() {
+    if (!fullSizeBlur_) {
+        fullSizeBlur_ = effects::createBlurTargets(hdr_.width, hdr_.height);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+    return *fullSizeBlur_;
 }
 
 void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
@@ -268,8 +310,10 @@ void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
     programs.depth.use();
     programs.depth.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix_);
     glViewport(0, 0, effects::kShadowSize, effects::kShadowSize);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.target.framebuffer);
     glClear(GL_DEPTH_BUFFER_BIT);
+    // Drawn without the real pass's offset: the next real frame starts from a cleared map.
+    shadow_.invalidate();
     for (size_t i = 0; i < casters; ++i) {
         programs.depth.setUniformMat4("model", objects[i].second);
         objects[i].first->drawGeometry();
@@ -288,12 +332,14 @@ void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
         model->drawGeometry();
     }
 
+    // At the window's full size, as the literal path blurs.
+    const effects::BlurTargets& blur = fullSizeBlur();
     programs.copy.use();
     glActiveTexture(GL_TEXTURE0);
     for (int pass = 0; pass < effects::kBlurPasses; ++pass) {
-        glBindFramebuffer(GL_FRAMEBUFFER, blur_.framebuffers[pass % 2]);
+        glBindFramebuffer(GL_FRAMEBUFFER, blur.framebuffers[pass % 2]);
         glBindTexture(GL_TEXTURE_2D,
-                      pass == 0 ? hdr_.colorBuffers[1] : blur_.textures[(pass + 1) % 2]);
+                      pass == 0 ? hdr_.colorBuffers[1] : blur.textures[(pass + 1) % 2]);
         effects::renderQuad();
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

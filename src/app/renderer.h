@@ -35,6 +35,16 @@ public:
     void drawPlayFrame(const Game& game) override;
     void drawEndScreen(const Game& game) override;
 
+    // The frame as it was before its savings, for the benchmark and tests to measure and compare
+    // against: the whole shadow map redrawn every frame and the glow blurred at the window's full
+    // size. The game never sets it.
+    void setLiteralPath(bool on);
+    // The play frame's last pass: blurs the HDR target's bright part and draws the composite into
+    // the window. The benchmark runs it again on a finished frame to compare the blur sizes.
+    void bloomComposite(const Game& game);
+    // The sun's map with the casters it holds (tests compare it with a full redraw).
+    effects::ShadowMap& shadowMap() { return shadow_; }
+
     // The benchmark's reference frame: the same passes with the cheapest programs that still
     // write their outputs (casters into the shadow map, every object into the HDR target, ten
     // single-tap passes between the blur targets, the composite into the window).
@@ -50,6 +60,9 @@ public:
 
 private:
     void drawText(const std::vector<TextLine>& lines);
+    void drawDepthPrepass(const glm::mat4& projectionView) const;
+    // Made on first use; leaves framebuffer 0 bound.
+    const effects::BlurTargets& fullSizeBlur();
 
     render::Model level_;
     render::Model platform_;
@@ -71,9 +84,15 @@ private:
     std::unique_ptr<effects::Skybox> skybox_;
     render::Shader blurShader_;
     render::Shader compositeShader_;
+    render::Shader prepassShader_;
     effects::HdrTarget hdr_{};
+    // Half the window's size; the full-size pair is made only for the literal path.
     effects::BlurTargets blur_{};
-    effects::ShadowTarget shadow_{};
+    std::optional<effects::BlurTargets> fullSizeBlur_;
+    effects::ShadowMap shadow_;
+    // This frame's casters, gathered during the shadow list and drawn at its end.
+    std::vector<effects::ShadowCaster> casters_;
+    bool literal_ = false;
     std::unique_ptr<effects::ParticleGenerator> particles_;
     glm::mat4 lightSpaceMatrix_{1.0f};
 };

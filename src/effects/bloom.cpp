@@ -9,7 +9,17 @@ namespace effects {
 
 namespace {
 
-// A window-sized RGBA16F colour texture, linear filtered so the blur can take in-between taps.
+// Where the blur's two taps fall either side of the texel, in texels of the image read (GLSL
+// "tapOffset"). At full size 1.5: halfway between the texels 1 and 2 away, a 1-1-0-1-1 kernel.
+constexpr float kFullSizeTap = 1.5f;
+// At half size the first pass reads the full-size bright part and the others half-size texels,
+// two window pixels each; these offsets best match the full-size glow of a single bright pixel
+// (its worst case), measured along a row and along a column.
+constexpr float kHalfSizeFirstTap = 1.9f;
+constexpr float kHalfSizeAcrossTap = 0.5f;
+constexpr float kHalfSizeDownTap = 0.6f;
+
+// An RGBA16F colour texture, linear filtered so the blur can take in-between taps.
 void makeColorTexture(GLuint texture, int width, int height) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
@@ -29,6 +39,8 @@ void reportIfIncomplete() {
 
 HdrTarget createHdrTarget(int width, int height) {
     HdrTarget hdr;
+    hdr.width = width;
+    hdr.height = height;
     glGenFramebuffers(1, &hdr.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, hdr.framebuffer);
     glGenTextures(2, hdr.colorBuffers);
@@ -52,6 +64,8 @@ HdrTarget createHdrTarget(int width, int height) {
 
 BlurTargets createBlurTargets(int width, int height) {
     BlurTargets blur;
+    blur.width = width;
+    blur.height = height;
     glGenFramebuffers(2, blur.framebuffers);
     glGenTextures(2, blur.textures);
     for (int i = 0; i < 2; ++i) {
@@ -89,12 +103,19 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
     glDisable(GL_DEPTH_TEST);
     bool horizontal = true;
     bool first = true;
+    const bool halfSize = blurTargets.width < hdr.width;
     blur.use();
     // The blur samples unit 0. The sky pass leaves it active anyway; the composite below does not.
     glActiveTexture(GL_TEXTURE0);
+    glViewport(0, 0, blurTargets.width, blurTargets.height);
     for (int pass = 0; pass < kBlurPasses; ++pass) {
         glBindFramebuffer(GL_FRAMEBUFFER, blurTargets.framebuffers[horizontal ? 1 : 0]);
         blur.setUniformInt("horizontal", horizontal ? 1 : 0);
+        float tap = kFullSizeTap;
+        if (halfSize) {
+            tap = first ? kHalfSizeFirstTap : (horizontal ? kHalfSizeAcrossTap : kHalfSizeDownTap);
+        }
+        blur.setUniformFloat("tapOffset", tap);
         horizontal = !horizontal;
         // The first pass reads the bright part; each later one reads what the previous wrote.
         glBindTexture(GL_TEXTURE_2D,
@@ -103,6 +124,7 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
         first = false;
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, hdr.width, hdr.height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     composite.use();

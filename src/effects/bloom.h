@@ -12,12 +12,18 @@ struct HdrTarget {
     GLuint framebuffer = 0;
     GLuint colorBuffers[2] = {0, 0};
     GLuint depthRenderbuffer = 0;
+    // Pixels, the window's at start-up.
+    int width = 0;
+    int height = 0;
 };
 
-// Two single-texture targets the separable blur ping-pongs between.
+// Two single-texture targets the separable blur ping-pongs between: the window's size, or half
+// of it (rounded up), which the composite's linear filter scales back up.
 struct BlurTargets {
     GLuint framebuffers[2] = {0, 0};
     GLuint textures[2] = {0, 0};
+    int width = 0;
+    int height = 0;
 };
 
 // Number of blur passes per frame, alternating horizontal and vertical, horizontal first.
@@ -35,9 +41,10 @@ void setBloomStartValues(const render::Shader& blur, const render::Shader& compo
 // Each play frame, before anything is drawn: binds the HDR target and clears colour and depth.
 void bindHdrForScene(const HdrTarget& hdr);
 
-// Each play frame, after the sky: blurs the bright part ten times and draws the tone-mapped
-// scene plus glow (glow only when bloomEnabled) into framebuffer 0 with exposure 1.0.
-// Leaves texture unit 1 active.
+// Each play frame, after the sky: blurs the bright part ten times at the blur targets' size and
+// draws the tone-mapped scene plus glow (glow only when bloomEnabled) into framebuffer 0 with
+// exposure 1.0, at the HDR target's size. At half size the blur's taps are placed so that the glow
+// keeps the width and shape it has at full size. Leaves texture unit 1 active.
 void bloomComposite(const render::Shader& blur, const render::Shader& composite,
                     const HdrTarget& hdr, const BlurTargets& blurTargets, bool bloomEnabled);
 

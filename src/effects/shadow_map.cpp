@@ -1,6 +1,8 @@
 // Creates the shadow map, builds the light's matrix and brackets the depth pass of the casters.
 #include "effects/shadow_map.h"
 
+#include <algorithm>
+#include <cmath>
 #include <glm/gtc/matrix_transform.hpp>
 #include <limits>
 
@@ -10,6 +12,51 @@ namespace {
 // Polygon offset of the depth pass, in slope factor and depth units.
 constexpr GLfloat kOffsetFactor = 2.0f;
 constexpr GLfloat kOffsetUnits = 1.0f;
+// Texels added on each side of a caster's rectangle: the rasteriser snaps vertices to a sub-texel
+// grid and lines (wireframe) reach half a texel beyond them.
+constexpr float kRectMargin = 1.0f;
+
+// Everything of the depth pass but the clear: program, matrix, target, offset and culling.
+void prepareShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
+                       const ShadowTarget& target) {
+    depthShader.use();
+    depthShader.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix);
+    glViewport(0, 0, kShadowSize, kShadowSize);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(kOffsetFactor, kOffsetUnits);
+    // Front faces are culled so the casters' back faces write depth: less acne on lit faces.
+    glCullFace(GL_FRONT);
+}
+
+void drawCaster(const render::Shader& depthShader, const ShadowCaster& caster) {
+    depthShader.setUniformMat4("model", caster.matrix);
+    caster.model->drawGeometry();
+}
+
+bool sameCaster(const ShadowCaster& a, const ShadowCaster& b) {
+    return a.model == b.model && a.matrix == b.matrix;
+}
+
+// Joins overlapping rectangles until none overlap, so no texel is cleared and drawn twice.
+std::vector<TexelRect> merged(std::vector<TexelRect> rects) {
+    std::erase_if(rects, [](const TexelRect& r) { return r.empty(); });
+    for (std::size_t a = 0; a < rects.size();) {
+        bool grown = false;
+        for (std::size_t b = a + 1; b < rects.size(); ++b) {
+            if (!rects[a].overlaps(rects[b])) continue;
+            rects[a] =
+                TexelRect{std::min(rects[a].x0, rects[b].x0), std::min(rects[a].y0, rects[b].y0),
+                          std::max(rects[a].x1, rects[b].x1), std::max(rects[a].y1, rects[b].y1)};
+            rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(b));
+            grown = true;
+            break;
+        }
+        // A grown rectangle may now reach one it was checked against before: start over.
+        a = grown ? 0 : a + 1;
+    }
+    return rects;
+}
 }  // namespace
 
 ShadowTarget createShadowTarget() {
@@ -71,15 +118,105 @@ glm::mat4 computeLightSpaceMatrix() {
 
 void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
                      const ShadowTarget& target) {
-    depthShader.use();
-    depthShader.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix);
-    glViewport(0, 0, kShadowSize, kShadowSize);
-    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    prepareShadowPass(depthShader, lightSpaceMatrix, target);
     glClear(GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(kOffsetFactor, kOffsetUnits);
-    // Front faces are culled so the casters' back faces write depth: less acne on lit faces.
-    glCullFace(GL_FRONT);
+}
+
+TexelRect boxTexels(const glm::mat4& lightSpaceMatrix, const glm::mat4& model, const glm::vec3& low,
+                    const glm::vec3& high) {
+    const glm::mat4 toLight = lightSpaceMatrix * model;
+    glm::vec2 least(std::numeric_limits<float>::max());
+    glm::vec2 most(std::numeric_limits<float>::lowest());
+    for (int corner = 0; corner < 8; ++corner) {
+        const glm::vec3 point((corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                              (corner & 4) ? high.z : low.z);
+        const glm::vec4 clip = toLight * glm::vec4(point, 1.0f);
+        if (!(clip.w > 0.0f) || !std::isfinite(clip.x) || !std::isfinite(clip.y)) return {};
+        least = glm::min(least, glm::vec2(clip) / clip.w);
+        most = glm::max(most, glm::vec2(clip) / clip.w);
+    }
+    // Normalised device coordinates to texels; clamped as floats first so no cast overflows.
+    const float size = static_cast<float>(kShadowSize);
+    const auto texel = [size](float ndc, float round) {
+        return static_cast<int>(std::clamp(round + (ndc * 0.5f + 0.5f) * size, 0.0f, size));
+    };
+    return TexelRect{texel(least.x, -kRectMargin), texel(least.y, -kRectMargin),
+                     texel(most.x, kRectMargin + 1.0f), texel(most.y, kRectMargin + 1.0f)};
+}
+
+TexelRect ShadowMap::texelsOf(const glm::mat4& lightSpaceMatrix, const ShadowCaster& caster) {
+    auto known = std::find_if(bounds_.begin(), bounds_.end(),
+                              [&](const auto& entry) { return entry.first == caster.model; });
+    if (known == bounds_.end()) {
+        glm::vec3 low(std::numeric_limits<float>::max());
+        glm::vec3 high(std::numeric_limits<float>::lowest());
+        for (const render::Vertex& vertex : caster.model->vertices) {
+            low = glm::min(low, vertex.position);
+            high = glm::max(high, vertex.position);
+        }
+        bounds_.emplace_back(caster.model, std::make_pair(low, high));
+        known = bounds_.end() - 1;
+    }
+    // A model without vertices draws nothing.
+    if (caster.model->vertices.empty()) return {};
+    return boxTexels(lightSpaceMatrix, caster.matrix, known->second.first, known->second.second);
+}
+
+std::vector<TexelRect> ShadowMap::changedTexels(const std::vector<ShadowCaster>& casters,
+                                                const std::vector<TexelRect>& rects) const {
+    std::vector<TexelRect> changed;
+    std::vector<bool> kept(drawn_.size(), false);
+    for (std::size_t i = 0; i < casters.size(); ++i) {
+        bool found = false;
+        for (std::size_t j = 0; j < drawn_.size() && !found; ++j) {
+            found = !kept[j] && sameCaster(drawn_[j], casters[i]);
+            if (found) kept[j] = true;
+        }
+        // New here or moved here.
+        if (!found) changed.push_back(rects[i]);
+    }
+    // Gone from there or moved away.
+    for (std::size_t j = 0; j < drawn_.size(); ++j) {
+        if (!kept[j]) changed.push_back(drawnRects_[j]);
+    }
+    return merged(std::move(changed));
+}
+
+void ShadowMap::draw(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
+                     const std::vector<ShadowCaster>& casters, bool redrawAll) {
+    RasterState state;
+    state.culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    // Front and back in the query's answer; the game sets both at once.
+    GLint modes[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    state.polygonMode = modes[0];
+    std::vector<TexelRect> rects;
+    rects.reserve(casters.size());
+    for (const ShadowCaster& caster : casters) rects.push_back(texelsOf(lightSpaceMatrix, caster));
+
+    prepareShadowPass(depthShader, lightSpaceMatrix, target);
+    redrawn_.clear();
+    if (redrawAll || !drawnOnce_ || lightSpaceMatrix != drawnLightSpace_ || state != drawnState_) {
+        glClear(GL_DEPTH_BUFFER_BIT);
+        for (const ShadowCaster& caster : casters) drawCaster(depthShader, caster);
+        redrawn_.push_back(TexelRect{0, 0, kShadowSize, kShadowSize});
+    } else {
+        redrawn_ = changedTexels(casters, rects);
+        glEnable(GL_SCISSOR_TEST);
+        for (const TexelRect& rect : redrawn_) {
+            glScissor(rect.x0, rect.y0, rect.x1 - rect.x0, rect.y1 - rect.y0);
+            glClear(GL_DEPTH_BUFFER_BIT);
+            for (std::size_t i = 0; i < casters.size(); ++i) {
+                if (rects[i].overlaps(rect)) drawCaster(depthShader, casters[i]);
+            }
+        }
+        glDisable(GL_SCISSOR_TEST);
+    }
+    drawnOnce_ = true;
+    drawnLightSpace_ = lightSpaceMatrix;
+    drawnState_ = state;
+    drawn_ = casters;
+    drawnRects_ = std::move(rects);
 }
 
 void endShadowPass(int width, int height) {
@@ -87,7 +224,6 @@ void endShadowPass(int width, int height) {
     glDisable(GL_POLYGON_OFFSET_FILL);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void setShadowMapUnit(const render::Shader& sceneShader) {

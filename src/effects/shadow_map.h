@@ -4,7 +4,10 @@
 #include <GL/glew.h>
 
 #include <glm/glm.hpp>
+#include <utility>
+#include <vector>
 
+#include "render/model.h"
 #include "render/shader.h"
 
 namespace effects {
@@ -53,9 +56,76 @@ glm::mat4 computeLightSpaceMatrix();
 void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
                      const ShadowTarget& target);
 
-// Ends the depth pass: back-face culling, no offset, the window's framebuffer bound, cleared
-// and given its viewport of width x height pixels.
+// Ends the depth pass: back-face culling, no offset, the window's framebuffer bound and given its
+// viewport of width x height pixels (not cleared: the frame clears it where it draws into it).
 void endShadowPass(int width, int height);
+
+// A rectangle of shadow-map texels, x0 <= x < x1 and y0 <= y < y1; empty when either range is.
+struct TexelRect {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+    bool overlaps(const TexelRect& other) const {
+        return x0 < other.x1 && other.x0 < x1 && y0 < other.y1 && other.y0 < y1;
+    }
+};
+
+// The map's texels that a box (model space, placed by `model`) can write, with a texel to spare
+// on each side for the rasteriser's rounding, clipped to the map. Empty for a box off the map or
+// a matrix that is not finite.
+TexelRect boxTexels(const glm::mat4& lightSpaceMatrix, const glm::mat4& model, const glm::vec3& low,
+                    const glm::vec3& high);
+
+// One caster of the depth pass: its model and where it stands.
+struct ShadowCaster {
+    const render::Model* model = nullptr;
+    glm::mat4 matrix{1.0f};
+};
+
+// The sun's map kept from frame to frame. The light never moves and most casters stand still, so
+// a frame clears and redraws only the texels of the casters that appeared, went or moved since
+// the map was last drawn, each rectangle with every caster that reaches it: the same map, bit for
+// bit, as every caster drawn into a cleared one, for a small part of the depth writes.
+class ShadowMap {
+public:
+    // Made at start-up (createShadowTarget); lives for the whole run.
+    ShadowTarget target;
+
+    // The depth pass of a frame, `casters` in their drawing order. Everything is redrawn when
+    // `redrawAll` is set, on the first call, after invalidate(), and when the light's matrix, the
+    // face culling or the polygon mode differ from the last call's. Leaves the pass's state as
+    // beginShadowPass does; endShadowPass follows.
+    void draw(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
+              const std::vector<ShadowCaster>& casters, bool redrawAll);
+    // Someone else drew into the target: the next draw starts from a cleared map.
+    void invalidate() { drawnOnce_ = false; }
+
+    // The casters the map holds, and the rectangles the last draw cleared and redrew (the whole
+    // map for a full redraw, none when nothing changed).
+    const std::vector<ShadowCaster>& casters() const { return drawn_; }
+    const std::vector<TexelRect>& redrawn() const { return redrawn_; }
+
+private:
+    struct RasterState {
+        bool culling = true;
+        GLint polygonMode = GL_FILL;
+        bool operator==(const RasterState&) const = default;
+    };
+    TexelRect texelsOf(const glm::mat4& lightSpaceMatrix, const ShadowCaster& caster);
+    std::vector<TexelRect> changedTexels(const std::vector<ShadowCaster>& casters,
+                                         const std::vector<TexelRect>& rects) const;
+
+    bool drawnOnce_ = false;
+    glm::mat4 drawnLightSpace_{1.0f};
+    RasterState drawnState_;
+    std::vector<ShadowCaster> drawn_;
+    std::vector<TexelRect> drawnRects_;
+    std::vector<TexelRect> redrawn_;
+    // Model-space boxes of the models seen so far (a handful).
+    std::vector<std::pair<const render::Model*, std::pair<glm::vec3, glm::vec3>>> bounds_;
+};
 
 // Once at start-up: the lit program reads the shadow map from kShadowMapUnit.
 void setShadowMapUnit(const render::Shader& sceneShader);

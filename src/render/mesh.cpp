@@ -1,6 +1,7 @@
 // Uploads a mesh into a vertex array once and draws it with or without its textures.
 #include "render/mesh.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -100,5 +101,19 @@ void Mesh::draw(const Shader& shader) const {
 }
 
 void Mesh::drawGeometry() const { drawIndexedTriangles(vao, indices.size()); }
+
+void Mesh::reverseTriangleOrder() {
+    const std::size_t triangles = indices.size() / 3;
+    for (std::size_t t = 0; t < triangles / 2; ++t) {
+        std::swap_ranges(indices.begin() + static_cast<std::ptrdiff_t>(3 * t),
+                         indices.begin() + static_cast<std::ptrdiff_t>(3 * t + 3),
+                         indices.begin() + static_cast<std::ptrdiff_t>(3 * (triangles - 1 - t)));
+    }
+    // Through the vertex array, which holds the index buffer's binding.
+    glBindVertexArray(vao);
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0,
+                    static_cast<GLsizeiptr>(indices.size() * sizeof(GLuint)), indices.data());
+    glBindVertexArray(0);
+}
 
 }  // namespace render

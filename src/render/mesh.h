@@ -52,6 +52,8 @@ public:
     void draw(const Shader& shader) const;
     // Indexed triangles only: no texture, no uniform (the shadow depth pass).
     void drawGeometry() const;
+    // Turns the order of the triangles around, in `indices` and in the index buffer.
+    void reverseTriangleOrder();
 
     std::vector<Vertex> vertices;
     std::vector<GLuint> indices;

@@ -9,6 +9,7 @@
 #include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/MemoryIOWrapper.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -261,6 +262,11 @@ void Model::draw(const Shader& shader) const {
 
 void Model::drawGeometry() const {
     for (const Mesh& mesh : meshes) mesh.drawGeometry();
+}
+
+void Model::reverseDrawOrder() {
+    std::reverse(meshes.begin(), meshes.end());
+    for (Mesh& mesh : meshes) mesh.reverseTriangleOrder();
 }
 
 std::vector<glm::vec3> Model::positionList() const {

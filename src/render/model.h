@@ -32,6 +32,8 @@ public:
     void draw(const Shader& shader) const;
     // Geometry only, for the shadow depth pass.
     void drawGeometry() const;
+    // From now on draws the meshes, and each mesh's triangles, in the opposite order.
+    void reverseDrawOrder();
 
     // The collision lists: every accepted mesh's positions, and its triangles with indices offset
     // by the vertices of the meshes before it, so they index positionList() like drawing does.

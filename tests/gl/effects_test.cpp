@@ -124,7 +124,8 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     };
     // The scene colour everywhere, a bright texel at the spot; blurred and composited into the
     // window in the game's standing state, which the passes must give back.
-    const auto composited = [&](const glm::vec3& scene, float spotValue, bool on) {
+    const auto composited = [&](const glm::vec3& scene, float spotValue, bool on,
+                                const effects::BlurTargets* targets = nullptr) {
         std::vector<glm::vec4> texels(static_cast<std::size_t>(width * height), glm::vec4(scene, 1));
         std::vector<glm::vec4> bright(texels.size(), glm::vec4(0.0f));
         bright[static_cast<std::size_t>(spot.y * width + spot.x)] = glm::vec4(spotValue);
@@ -135,7 +136,7 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
         }
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_BLEND);
-        effects::bloomComposite(blur, composite, hdr, blurTargets, on);
+        effects::bloomComposite(blur, composite, hdr, targets ? *targets : blurTargets, on);
         EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST)) << "state restored";
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
@@ -162,6 +163,15 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     for (const glm::vec4& texel : glow) sum += texel.r;
     EXPECT_NEAR(sum, 16.0f, 0.8f) << "the glow only spreads the light";
     for (const int d : {0, 2, 4}) EXPECT_TRUE(at(on, d, 0) > 0.02f && at(off, d, 0) == 0.0f) << d;
+    // Blurred at half size, the glow keeps its width and strength: the picture moves by less than
+    // 16/255 anywhere, even round a single bright pixel, the hardest case.
+    const effects::BlurTargets half = effects::createBlurTargets((width + 1) / 2, (height + 1) / 2);
+    const std::vector<glm::vec4> halfOn = composited(glm::vec3(0.0f), 16.0f, true, &half);
+    float furthest = 0.0f;
+    for (std::size_t i = 0; i < on.size(); ++i) {
+        furthest = std::max(furthest, std::abs(halfOn[i].r - on[i].r));
+    }
+    EXPECT_LT(furthest, 16.0f / 255.0f) << furthest * 255.0f;
     // A bright orange far above 1 stays orange, not white; an ordinary colour comes through as
     // drawn; brighter input never comes out darker.
     const glm::vec4 orange = composited({4.0f, 1.0f, 0.5f}, 0.0f, false)[0];
