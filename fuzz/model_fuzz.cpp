@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,28 +18,22 @@ namespace {
 // Everything after this line goes to fuzz.mtl, which the OBJ part may name with "mtllib fuzz.mtl".
 constexpr std::string_view kMaterialSeparator = "\n# --- fuzz.mtl ---\n";
 
-// One scratch folder per fuzzing process, made on the first input and removed at exit.
-std::filesystem::path scratch;
-
-void removeScratch() {
-    std::error_code ignored;
-    if (!scratch.empty()) std::filesystem::remove_all(scratch, ignored);
+// One scratch folder per fuzzing process, removed at exit.
+const std::filesystem::path& scratch() {
+    static const std::filesystem::path dir = [] {
+        std::string pattern = std::filesystem::temp_directory_path() / "glimmer-model-fuzz-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch(), ignored);
+        });
+        return std::filesystem::path(pattern);
+    }();
+    return dir;
 }
 
-bool makeScratch() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "glimmer-model-fuzz-XXXXXX");
-    if (::mkdtemp(pattern.data()) == nullptr) return false;
-    scratch = pattern;
-    std::atexit(removeScratch);
-    return true;
-}
-
-void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-[[noreturn]] void fail(const char* what) {
+void check(bool holds, const char* what) {
+    if (holds) return;
     std::fprintf(stderr, "model fuzz: %s\n", what);
     std::abort();
 }
@@ -48,37 +41,29 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (scratch.empty() && !makeScratch()) fail("no scratch folder");
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     const std::size_t split = input.find(kMaterialSeparator);
-    const std::filesystem::path objPath = scratch / "fuzz.obj";
-    const std::filesystem::path mtlPath = scratch / "fuzz.mtl";
-    writeFile(objPath, input.substr(0, split));
-    if (split == std::string_view::npos) {
-        std::error_code ignored;
-        std::filesystem::remove(mtlPath, ignored);
-    } else {
-        writeFile(mtlPath, input.substr(split + kMaterialSeparator.size()));
+    const std::filesystem::path obj = scratch() / "fuzz.obj", mtl = scratch() / "fuzz.mtl";
+    std::ofstream(obj, std::ios::binary) << input.substr(0, split);
+    std::error_code ignored;
+    std::filesystem::remove(mtl, ignored);
+    if (split != std::string_view::npos) {
+        std::ofstream(mtl, std::ios::binary) << input.substr(split + kMaterialSeparator.size());
     }
 
-    const render::Model model(objPath.string(), render::ModelUpload::CpuOnly);
-    const std::size_t vertexCount = model.vertices.size();
+    const render::Model model(obj.string(), render::ModelUpload::CpuOnly);
     const auto positions = model.positionList();
     const auto indices = model.indexList();
-    if (positions.size() != vertexCount) fail("positionList() size differs from vertices");
-    if (indices.size() != model.indices.size()) fail("indexList() size differs from indices");
-    if (model.indices.size() % 3 != 0) fail("indices are not whole triangles");
-    for (const std::uint32_t index : indices) {
-        if (index >= vertexCount) fail("an index points past the last vertex");
-    }
+    check(positions.size() == model.vertices.size(), "positionList() size differs from vertices");
+    check(indices.size() == model.indices.size(), "indexList() size differs from indices");
+    check(indices.size() % 3 == 0, "indices are not whole triangles");
+    for (const std::uint32_t index : indices) check(index < positions.size(), "an index points past the last vertex");
     for (const auto& p : positions) {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
-            fail("a position is not finite");
-        }
+        check(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z), "a position is not finite");
     }
     // Every accepted mesh brings at least one triangle; a CPU-only model uploads no mesh.
-    if (model.loaded() != !model.indices.empty()) fail("loaded() disagrees with the triangles");
-    if (model.loaded() != (model.meshCount() > 0)) fail("loaded() disagrees with meshCount()");
-    if (!model.meshes.empty()) fail("a CPU-only model made GL meshes");
+    check(model.loaded() == !indices.empty(), "loaded() disagrees with the triangles");
+    check(model.loaded() == (model.meshCount() > 0), "loaded() disagrees with meshCount()");
+    check(model.meshes.empty(), "a CPU-only model made GL meshes");
     return 0;
 }
