@@ -84,8 +84,8 @@ public:
     std::string text() const { return buffer_.str(); }
 
 private:
+    std::ostringstream buffer_;  // built before previous_ takes its buffer
     std::streambuf* previous_;
-    std::ostringstream buffer_;
 };
 
 }  // namespace testsupport
