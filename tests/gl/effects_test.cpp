@@ -232,7 +232,7 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndAMissingOrOddFaceIsNamed) {
     for (int face = 0; face < 6; ++face) {
         paths.push_back((dir / kFaces[face]).string());
         // Face 2 is missing, face 3 of another size, face 5 not square.
-        if (face != 2) solidFace(paths.back(), face == 3 ? 8 : 4, face == 5 ? 6 : 4, {});
+        if (face != 2) solidFace(paths.back(), face == 3 ? 8 : 4, face == 3 ? 8 : face == 5 ? 6 : 4, {});
         if (face == 2 || face == 3 || face == 5) {
             expected += "Cubemap texture failed to load at path: " + paths.back() + "\n";
         }

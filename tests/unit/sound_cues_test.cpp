@@ -15,25 +15,22 @@ using testsupport::HeadlessGame;
 using Start = std::function<void(HeadlessGame&)>;
 
 // Every cue of some frames, with the frame it came in.
-struct Heard {
-    std::vector<std::pair<int, app::SoundCue>> cues;
-    std::vector<int> frames(Sound sound) const {
-        std::vector<int> found;
-        for (const auto& [frame, cue] : cues) {
-            if (cue.sound == sound) found.push_back(frame);
-        }
-        return found;
-    }
-};
-
-Heard listen(HeadlessGame& h, double seconds) {
-    Heard heard;
+std::vector<std::pair<int, app::SoundCue>> listen(HeadlessGame& h, double seconds) {
+    std::vector<std::pair<int, app::SoundCue>> heard;
     for (int f = 0; f < static_cast<int>(seconds * 60.0); ++f) {
         h.frame();
         const app::SoundFrame& out = h.game->sound.frame;
-        for (std::size_t i = 0; i < out.cueCount; ++i) heard.cues.emplace_back(f, out.cues[i]);
+        for (std::size_t i = 0; i < out.cueCount; ++i) heard.emplace_back(f, out.cues[i]);
     }
     return heard;
+}
+
+std::vector<int> framesOf(const std::vector<std::pair<int, app::SoundCue>>& heard, Sound sound) {
+    std::vector<int> found;
+    for (const auto& [frame, cue] : heard) {
+        if (cue.sound == sound) found.push_back(frame);
+    }
+    return found;
 }
 
 Start hold(std::vector<int> keys) {
@@ -43,8 +40,7 @@ Start hold(std::vector<int> keys) {
 }
 
 Start feetAt(const glm::vec3& feet) {
-    return
-        [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
+    return [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
 }
 
 // Walks for a second, then lets W go, or presses Space and waits for the jump to leave the ground.
@@ -66,17 +62,14 @@ void undermineWall(HeadlessGame& h) {
     }
 }
 
-struct CountCase {
-    const char* name;
-    Start start;
-    double seconds;
-    Sound sound;
-    std::size_t atLeast;
-    std::size_t atMost;
-};
-
 TEST(SoundCues, HowOftenEachSoundComes) {
-    const CountCase cases[] = {
+    const struct {
+        const char* name;
+        Start start;
+        double seconds;
+        Sound sound;
+        std::size_t atLeast, atMost;
+    } cases[] = {
         {"standing still", hold({}), 2.0, Sound::Footstep, 0, 0},
         {"walking 30 units", hold({GLFW_KEY_W}), 2.0, Sound::Footstep, 5, 8},
         {"walking diagonally, faster", hold({GLFW_KEY_W, GLFW_KEY_D}), 2.0, Sound::Footstep, 8, 11},
@@ -89,17 +82,15 @@ TEST(SoundCues, HowOftenEachSoundComes) {
         {"a drop of 0.9 units does not", feetAt({0, 0.9f, 50}), 2.0, Sound::Land, 0, 0},
         {"the spikes clank each second", hold({}), 3.0, Sound::SpikesClank, 3, 3},
         {"the standing wall", hold({}), 2.0, Sound::Thud, 0, 0},
-        {"the wall undermined, at most every quarter second", undermineWall, 2.0, Sound::Thud, 2,
-         8},
+        {"the wall undermined, at most every quarter second", undermineWall, 2.0, Sound::Thud, 2, 8},
     };
-    for (const CountCase& c : cases) {
+    for (const auto& c : cases) {
         HeadlessGame h(testsupport::simpleLevelGeometry());
         h.skipIntro();
         h.run(1.0);
         c.start(h);
-        const std::vector<int> frames = listen(h, c.seconds).frames(c.sound);
-        EXPECT_GE(frames.size(), c.atLeast) << c.name;
-        EXPECT_LE(frames.size(), c.atMost) << c.name;
+        const std::vector<int> frames = framesOf(listen(h, c.seconds), c.sound);
+        EXPECT_TRUE(frames.size() >= c.atLeast && frames.size() <= c.atMost) << c.name << ": " << frames.size();
         for (std::size_t n = 1; c.sound == Sound::Thud && n < frames.size(); ++n) {
             EXPECT_GE(frames[n] - frames[n - 1], 15) << c.name;
         }
@@ -110,22 +101,19 @@ TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
     HeadlessGame h(testsupport::simpleLevelGeometry());
     h.skipIntro();
     feetAt(app::layout::kGemPositions[1] - glm::vec3(0, 1, 0))(h);
-    float lowest = 100.0f;
-    float highest = -100.0f;
+    float lowest = 100.0f, highest = -100.0f;
     for (int f = 0; f < 180; ++f) {
         const int gems = h.game->rules.gemsCollected;
-        const Heard heard = listen(h, 1.0 / 60.0);
+        const auto heard = listen(h, 1.0 / 60.0);
         const app::SoundFrame& out = h.game->sound.frame;
-        const bool counted = h.game->rules.gemsCollected == gems + 1;
-        ASSERT_EQ(heard.frames(Sound::Chime).size(), counted ? 1u : 0u) << f;
-        for (const auto& [frame, cue] : heard.cues) {
+        ASSERT_EQ(framesOf(heard, Sound::Chime).size(), h.game->rules.gemsCollected == gems + 1 ? 1u : 0u) << f;
+        for (const auto& [frame, cue] : heard) {
             if (cue.sound == Sound::Chime) EXPECT_EQ(cue.position, app::layout::kGemPositions[1]);
             if (cue.sound == Sound::SpikesClank) {
                 EXPECT_EQ(cue.position, h.game->world.actorPosition(h.game->actors.spikes));
             }
         }
-        ASSERT_TRUE(out.humOn);
-        EXPECT_EQ(out.humPosition, h.game->world.actorPosition(h.game->actors.platform));
+        ASSERT_TRUE(out.humOn && out.humPosition == h.game->world.actorPosition(h.game->actors.platform));
         lowest = std::min(lowest, out.humPosition.y);
         highest = std::max(highest, out.humPosition.y);
     }
@@ -133,15 +121,12 @@ TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
     EXPECT_GT(highest - lowest, 1.5f);
 }
 
-struct EndCase {
-    const char* name;
-    Start end;
-    Sound sound;
-    Sound last;
-};
-
 TEST(SoundCues, TheEndStopsEverythingButItsOwnSounds) {
-    const EndCase cases[] = {
+    const struct {
+        const char* name;
+        Start end;
+        Sound sound, last;
+    } cases[] = {
         {"walking into the water", hold({GLFW_KEY_W}), Sound::Splash, Sound::Sting},
         {"the acid channel", feetAt({-2.5f, 0, 10}), Sound::Hiss, Sound::Sting},
         {"onto the spikes", feetAt(app::layout::kSpikesStart + glm::vec3(0, 2.3f, 0)),
@@ -153,7 +138,7 @@ TEST(SoundCues, TheEndStopsEverythingButItsOwnSounds) {
          },
          Sound::Chime, Sound::Fanfare},
     };
-    for (const EndCase& c : cases) {
+    for (const auto& c : cases) {
         HeadlessGame h(testsupport::simpleLevelGeometry());
         h.skipIntro();
         c.end(h);
@@ -162,8 +147,7 @@ TEST(SoundCues, TheEndStopsEverythingButItsOwnSounds) {
         EXPECT_TRUE(out.stopAll && out.cueCount == 2 && out.cues[0].sound == c.sound &&
                     out.cues[1].sound == c.last && !out.cues[1].positional)
             << c.name;
-        EXPECT_TRUE(listen(h, 2.0).cues.empty()) << c.name;
-        EXPECT_FALSE(h.game->sound.frame.humOn) << c.name;
+        EXPECT_TRUE(listen(h, 2.0).empty() && !h.game->sound.frame.humOn) << c.name;
     }
 }
 
