@@ -86,6 +86,17 @@ find_window() {
     echo "$wid"
 }
 
+# Escape to the window $1 until the game goes (a key sent before its first frame may be missed);
+# it must exit with status 0.
+close_with_escape() {
+    for _ in $(seq 60); do
+        kill -0 "$GAME_PID" 2>/dev/null && xdotool key --window "$1" Escape || break
+        sleep 1
+    done
+    wait_exit 60
+    [[ "$STATUS" == 0 ]] || fail "Escape: status $STATUS, want 0"
+}
+
 screenshot() { import -window root "$1"; }
 
 # Pixels in a rectangle of a screenshot that pass an fx test.

@@ -24,10 +24,11 @@ shot() {
 # Column and row of the Nth probe (from 1) of a shot.
 probe() { grep '^probe' "$OUT/$1.txt" | sed -n "${2}p" | sed 's/.*-> //'; }
 
-# Mean grey level (0 to 1) of a square of side $4 centred on column $2, row $3 of picture $1.
-box_mean() {
-    local half=$(($4 / 2))
-    convert "$1" -crop "${4}x${4}+$(($2 - half))+$(($3 - half))" +repage -colorspace Gray \
+# Mean grey level (0 to 1) of the 40-pixel square of shot $1 centred on its probe $2.
+probe_mean() {
+    local x y
+    read -r x y <<<"$(probe "$1" "$2")"
+    convert "$OUT/$1.png" -crop "40x40+$((x - 20))+$((y - 20))" +repage -colorspace Gray \
         -format '%[fx:mean]' info:
 }
 
@@ -44,9 +45,8 @@ echo "intro: $intro_white white pixels"
 # geometry. They must show the sky, not the black the frame is cleared to: not dark everywhere
 # and not flat (the sky has stars and a band of light).
 shot sky --at 0,0,38 --yaw -90 --pitch 60
-sky_mean=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray -format '%[fx:mean]' info:)
-sky_spread=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray \
-    -format '%[fx:standard_deviation]' info:)
+read -r sky_mean sky_spread <<<"$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage \
+    -colorspace Gray -format '%[fx:mean] %[fx:standard_deviation]' info:)"
 sky_black=$(convert "$OUT/sky.png" -crop 1280x480+0+0 +repage -colorspace Gray -threshold 1% \
     -format '%[fx:1-mean]' info:)
 echo "sky: mean $sky_mean, spread $sky_spread, black fraction $sky_black"
@@ -59,26 +59,20 @@ holds "$sky_black < 0.05" || fail "$sky_black of the sky region is the clear col
 # darker than the floor 4.5 units to either side, outside the shadow.
 shot shadow --fly --at 4,5,-14 --yaw 90 --pitch -30 \
     --probe 4,0,-5 --probe 8.5,0,-5 --probe -0.5,0,-5
-read -r sx sy <<<"$(probe shadow 1)"
-read -r lx ly <<<"$(probe shadow 2)"
-read -r rx ry <<<"$(probe shadow 3)"
-in_shadow=$(box_mean "$OUT/shadow.png" "$sx" "$sy" 40)
-lit_left=$(box_mean "$OUT/shadow.png" "$lx" "$ly" 40)
-lit_right=$(box_mean "$OUT/shadow.png" "$rx" "$ry" 40)
-echo "shadow: floor in shadow $in_shadow, beside it $lit_left and $lit_right"
-holds "$lit_left > 1.5 * $in_shadow + 0.05" ||
-    fail "the floor beside the ledge ($lit_left) is not brighter than its shadow ($in_shadow)"
-holds "$lit_right > 1.5 * $in_shadow + 0.05" ||
-    fail "the floor beside the ledge ($lit_right) is not brighter than its shadow ($in_shadow)"
+in_shadow=$(probe_mean shadow 1)
+for side in 2 3; do
+    lit=$(probe_mean shadow $side)
+    echo "shadow: floor in shadow $in_shadow, beside it $lit"
+    holds "$lit > 1.5 * $in_shadow + 0.05" ||
+        fail "the floor beside the ledge ($lit) is not brighter than its shadow ($in_shadow)"
+done
 
 # The court's back wall (z 54, 18 high) shades the floor from z 54 to about 48.9. Seen from the
 # start by the sun alone, the floor near the wall must be no brighter than the floor nearer the
 # start: no lit band where the sun's map ends.
 shot court --yaw 90 --pitch -50 --no-flashlight --probe 0,0,51.8 --probe 0,0,53.2
-read -r nx ny <<<"$(probe court 1)"
-read -r bx by <<<"$(probe court 2)"
-near_wall=$(box_mean "$OUT/court.png" "$bx" "$by" 40)
-nearer_start=$(box_mean "$OUT/court.png" "$nx" "$ny" 40)
+nearer_start=$(probe_mean court 1)
+near_wall=$(probe_mean court 2)
 echo "court: floor in the back wall's shadow $nearer_start, by the wall $near_wall"
 holds "$near_wall < 1.2 * $nearer_start + 0.02" ||
     fail "a lit band ($near_wall) lies inside the back wall's shadow ($nearer_start)"
@@ -109,17 +103,14 @@ holds "$gain > 0.002" || fail "bloom does not brighten the lamp's surroundings (
 # (A statue shaded flat, or the same from every side, fails this; the figure's own relief also
 # shifts a little between the views, so the check cannot tell the reflection's share apart.)
 statue_shot() {
-    local name="$1" degrees="$2"
-    local pose
-    pose=$(awk -v d="$degrees" 'BEGIN { a = d * 3.14159265 / 180; r = 6.5;
-        printf "%.4f,1,%.4f %.4f", 6 + r * sin(a), 17 + r * cos(a), -90 - d }')
-    read -r at yaw <<<"$pose"
-    shot "$name" --fly --at "$at" --yaw "$yaw" --pitch -8 --statue-mask "$OUT/${name}_mask.png"
+    local at yaw
+    read -r at yaw <<<"$(awk -v d="$2" 'BEGIN { a = d * 3.14159265 / 180; r = 6.5;
+        printf "%.4f,1,%.4f %.4f", 6 + r * sin(a), 17 + r * cos(a), -90 - d }')"
+    shot "$1" --fly --at "$at" --yaw "$yaw" --pitch -8 --statue-mask "$OUT/${1}_mask.png"
 }
 statue_shot statue_a -6
 statue_shot statue_b 6
-mask_a="$OUT/statue_a_mask.png"
-mask_b="$OUT/statue_b_mask.png"
+mask_a="$OUT/statue_a_mask.png" mask_b="$OUT/statue_b_mask.png"
 area_a=$(convert "$mask_a" -colorspace Gray -format '%[fx:mean]' info:)
 holds "$area_a > 0.02" || fail "the statue covers too little of the view to judge ($area_a)"
 # Common outline, shrunk so that edge pixels do not count as colour changes.

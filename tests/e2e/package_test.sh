@@ -39,13 +39,7 @@ for width in 1280 1000; do
     start_game
     wid="$(find_window)"
     [[ "$(xdotool getwindowgeometry "$wid")" == *" ${width}x720"* ]] || fail "not ${width}x720"
-    # Escape until the game goes: a key sent before its first frame may be missed.
-    for _ in $(seq 60); do
-        kill -0 "$GAME_PID" 2>/dev/null && xdotool key --window "$wid" Escape || break
-        sleep 1
-    done
-    wait_exit 60
-    [[ "$STATUS" == 0 ]] || fail "Escape: status $STATUS, want 0"
+    close_with_escape "$wid"
     [[ -f "$own" && ! -L "$own" ]] || fail "no settings at $own"
     sed -i 's/^width=.*/width=1000/' "$own"
 done

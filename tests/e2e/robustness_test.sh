@@ -18,20 +18,13 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
     IFS='|' read -r name message want setup <<<"$entry"
     echo "case: $name"
     make_tree
-    GAME_UNSET=""
-    GAME_ENV=""
-    GAME_UNPRIVILEGED=""
-    if [[ "$setup" == nobody:* ]]; then
-        GAME_UNPRIVILEGED=1
-        setup="${setup#nobody:}"
-    fi
-    if [[ "$setup" == unset:* ]]; then
-        GAME_UNSET="${setup#unset:}"
-    elif [[ "$setup" == env:* ]]; then
-        GAME_ENV="${setup#env:}"
-    else
-        (cd "$SCRATCH/assets" && eval "$setup") || fail "$name: setup failed"
-    fi
+    GAME_UNSET="" GAME_ENV="" GAME_UNPRIVILEGED=""
+    [[ "$setup" == nobody:* ]] && GAME_UNPRIVILEGED=1 setup="${setup#nobody:}"
+    case "$setup" in
+        unset:*) GAME_UNSET="${setup#unset:}" ;;
+        env:*) GAME_ENV="${setup#env:}" ;;
+        *) (cd "$SCRATCH/assets" && eval "$setup") || fail "$name: setup failed" ;;
+    esac
     start_game
     problem=""
     if [[ "$want" == 1 ]]; then

@@ -8,13 +8,7 @@ window_of_size() {
     wid="$(find_window)"
     geometry="$(xdotool getwindowgeometry "$wid" | awk '/Geometry/ {print $2}')"
     [[ "$geometry" == "$1" ]] || fail "the window is $geometry, want $1"
-    # A key sent before the first frame may be missed: Escape until the game goes.
-    for _ in $(seq 60); do
-        kill -0 "$GAME_PID" 2>/dev/null && xdotool key --window "$wid" Escape || break
-        sleep 1
-    done
-    wait_exit 60
-    [[ "$STATUS" == 0 ]] || fail "Escape: status $STATUS, want 0"
+    close_with_escape "$wid"
 }
 
 echo "case: a 1280x720 window that Escape closes"

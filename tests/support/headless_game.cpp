@@ -58,14 +58,10 @@ constexpr glm::vec4 kWalledAreas[] = {
 }  // namespace
 
 std::string unsoundState(const app::Game& g) {
-    for (size_t i = 0; i < g.actors.wallBricks.size(); ++i) {
-        if (!finite(g.world.actorPosition(g.actors.wallBricks[i]))) {
-            return "wall brick " + std::to_string(i) + " is not finite";
-        }
-    }
-    if (!finite(g.world.actorPosition(g.actors.platform)) ||
-        !finite(g.world.actorPosition(g.actors.spikes))) {
-        return "a moving piece is not finite";
+    std::vector<physics::Actor*> pieces = g.actors.wallBricks;
+    pieces.insert(pieces.end(), {g.actors.platform, g.actors.spikes});
+    for (physics::Actor* piece : pieces) {
+        if (!finite(g.world.actorPosition(piece))) return "a brick or moving piece is not finite";
     }
     const physics::Camera& cam = g.player.camera;
     const glm::vec3 foot(g.player.controller->getFootPosition());
@@ -82,10 +78,7 @@ std::string unsoundState(const app::Game& g) {
     if (!inside) return "outside the walls" + where.str();
     if (foot.y < -0.05f) return "below the floor" + where.str();
     const float overlap = g.player.controller->staticOverlap();
-    if (overlap > 0.05f) {
-        return "inside level geometry by " + std::to_string(overlap) + where.str();
-    }
-    return "";
+    return overlap > 0.05f ? "inside level geometry by " + std::to_string(overlap) + where.str() : "";
 }
 
 HeadlessGame::HeadlessGame(app::LevelGeometry geometry, double startupSeconds)
@@ -116,19 +109,16 @@ void HeadlessGame::skipIntro(double dt) {
 // the held set is what movement polling reads.
 void HeadlessGame::keyPress(int key) {
     platform.held.insert(key);
-    app::Game* g = game.get();
-    platform.events.push_back([g, key] { app::handleKey(*g, key, GLFW_PRESS); });
+    platform.events.push_back([g = game.get(), key] { app::handleKey(*g, key, GLFW_PRESS); });
 }
 
 void HeadlessGame::keyRelease(int key) {
     platform.held.erase(key);
-    app::Game* g = game.get();
-    platform.events.push_back([g, key] { app::handleKey(*g, key, GLFW_RELEASE); });
+    platform.events.push_back([g = game.get(), key] { app::handleKey(*g, key, GLFW_RELEASE); });
 }
 
 void HeadlessGame::cursor(double x, double y) {
-    app::Game* g = game.get();
-    platform.events.push_back([g, x, y] { app::handleCursor(*g, x, y); });
+    platform.events.push_back([g = game.get(), x, y] { app::handleCursor(*g, x, y); });
 }
 
 }  // namespace testsupport
