@@ -143,24 +143,7 @@ TEST_F(Controller, WallsAreNeverPassedEvenInLongMovesAndTheCapsuleSlidesAlongThe
     EXPECT_LT(glm::length(centre() - settled), 1e-3);
 }
 
-TEST_F(Controller, AFallingBrickRestsOnTheHeadAndMovingPiecesCarryAndBlock) {
-    // A brick dropped on the head rests there a moment, never sinking in, then tips off.
-    at(0.0, 0.0, 50.0);
-    physics::Actor* brick = world.createDynamicActor(
-        world.createBoxShape(glm::vec3(0.5f), level, false), {0, 8, 50}, 10);
-    float lowest = 100.0f;
-    int resting = 0;
-    for (int i = 0; i < 90; ++i) {
-        const float previous = world.actorPosition(brick).y;
-        frames(1);
-        const float now = world.actorPosition(brick).y;
-        lowest = std::min(lowest, now);
-        resting += std::abs(now - 4.9f) < 0.03f && std::abs(now - previous) < 0.01f;
-    }
-    EXPECT_TRUE(resting > 3 && lowest > 4.7f) << resting << " " << lowest;
-    frames(240);
-    EXPECT_LT(world.actorPosition(brick).y, 1.0f);
-    EXPECT_NEAR(foot().y, 0.0, capsule().contactOffset());
+TEST_F(Controller, MovingPiecesCarryAndBlockThePlayer) {
     // The platform (a mesh stretched by (2, 1, 5)) carries the player up and down.
     const app::MeshLists slab = testsupport::boxLists("slab", {-1, -0.25f, -1}, {1, 0.25f, 1});
     Shape* deck = world.createTriangleMeshShape(slab.points, slab.indices, level, {2, 1, 5});
@@ -182,47 +165,21 @@ TEST_F(Controller, AFallingBrickRestsOnTheHeadAndMovingPiecesCarryAndBlock) {
     EXPECT_TRUE(std::abs(centre().z - 46.2) < 0.03 && touched() != spikes) << centre().z;
 }
 
-TEST_F(Controller, ResizingKeepsTheFeetRefusesToGrowIntoACeilingAndOverlapsAreResolved) {
-    frames(1);
-    const double feet = foot().y;
-    box({0.0f, 4.0f, 50.0f}, {2.0f, 0.5f, 2.0f});
-    // A slab from 3.5 up: room for a cylinder of 2.8 (3.2 in all), not of 3.5 or 4.
-    const std::pair<float, bool> sizes[] = {{2.0f, true},  {4.0f, false}, {2.8f, true},
-                                            {3.5f, false}, {0.0f, false}, {std::nanf(""), false}};
-    for (const auto& [height, fits] : sizes) {
-        EXPECT_EQ(capsule().resize(height), fits) << height;
-        EXPECT_NEAR(foot().y, feet, 1e-5);
-    }
-    EXPECT_FLOAT_EQ(capsule().height(), 2.8f);
-    EXPECT_NEAR(centre().y, feet + capsule().contactOffset() + 1.6, 1e-5);
-    // Half a unit inside a box's top: out on top of it with the next move.
-    box({5.0f, 0.5f, 40.0f}, {2.0f, 0.5f, 2.0f});
-    at(5.0, 0.5, 40.0);
-    EXPECT_GT(capsule().staticOverlap(), 0.4f);
-    frames(1);
-    EXPECT_NEAR(foot().y, 1.0, 0.02);
-    EXPECT_EQ(capsule().staticOverlap(), 0.0f);
-}
-
-TEST_F(Controller, WalkingFollowsTheViewLevelWithGravityAndAlongItWhenFlyingAndFallingIsSteady) {
+TEST_F(Controller, WalkingFollowsTheViewLevelWithGravityAndFallingIsSteady) {
     physics::updateEye(player);
     EXPECT_LT(glm::length(player.camera.position - glm::vec3(0.0f, 4.2f, 50.0f)), 1e-6f);
     frames(1);
     frames(60, true);
     EXPECT_LT(glm::length(player.camera.position - glm::vec3(0, 4.2f, 35)), 0.02f);
     EXPECT_EQ(physics::actorName(capsule().getState().touchedActor), "groundPlane");
-    // Looking straight up: level while walking, mostly upwards while flying.
+    // Looking straight up, the walk stays level.
     player.camera.turnCamera(0.0f, 1000.0f);
-    for (const bool flying : {false, true}) {
-        player.gravityEnabled = !flying;
-        const glm::vec3 before = player.camera.position;
-        frames(60, true);
-        const glm::vec3 moved = player.camera.position - before;
-        EXPECT_NEAR(moved.y, flying ? 15.0f * std::sin(glm::radians(89.0f)) : 0.0f, 0.01f);
-        if (!flying) EXPECT_NEAR(glm::length(glm::vec2(moved.x, moved.z)), 15.0f, 0.01f);
-    }
+    const glm::vec3 before = player.camera.position;
+    frames(60, true);
+    const glm::vec3 moved = player.camera.position - before;
+    EXPECT_NEAR(moved.y, 0.0f, 0.01f);
+    EXPECT_NEAR(glm::length(glm::vec2(moved.x, moved.z)), 15.0f, 0.01f);
     // Falling is a constant 45 units a second.
-    player.gravityEnabled = true;
     at(0.0, 30.0, 50.0);
     frames(1);
     const double top = foot().y;
@@ -230,7 +187,7 @@ TEST_F(Controller, WalkingFollowsTheViewLevelWithGravityAndAlongItWhenFlyingAndF
     EXPECT_NEAR(top - foot().y, 45.0 * kFrame, 1e-4);
 }
 
-TEST_F(Controller, AJumpRisesAbout11Point7AndEndsOnTheGroundOnANamedShapeOrAtMinus25) {
+TEST_F(Controller, AJumpRisesAbout11Point7AndEndsOnTheGroundOrOnANamedShape) {
     // Runs a jump; the frames it took and the velocity before its last frame.
     double highest = 0.0;
     const auto jump = [&](bool forward) {
@@ -255,17 +212,6 @@ TEST_F(Controller, AJumpRisesAbout11Point7AndEndsOnTheGroundOnANamedShapeOrAtMin
     EXPECT_GT(jump(true).second, -20.0f);
     EXPECT_EQ(touched(), ledge);
     EXPECT_NEAR(foot().y, 3.0, capsule().contactOffset());
-    // From an unnamed block: it lands, and goes on until the velocity reaches -25.
-    box({0.0f, 5.0f, 60.0f}, {3.0f, 5.0f, 3.0f});
-    at(0.0, 10.0, 60.0);
-    frames(1);
-    EXPECT_NEAR(jump(false).second, -24.25f, 0.01f);
-    EXPECT_NEAR(foot().y, 10.0, 0.02);
-    // In the air, flying: from +23 by 0.75 a frame down to -25, 64 frames.
-    player.gravityEnabled = false;
-    at(0.0, 100.0, 0.0);
-    EXPECT_EQ(jump(false).first, 64);
-    EXPECT_EQ(touched(), nullptr);
 }
 
 TEST_F(Controller, CrouchingLowersTheEyeFromTheSecondHeldFrameAndStandingWaitsForRoom) {
