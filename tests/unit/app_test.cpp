@@ -24,9 +24,8 @@ TEST(Input, KeysFlipTheirSwitchesOnPressOnlyActThroughTheWindowAndStepTheBrightn
     for (const auto& [key, field] : toggles) {
         start += g.input.*field ? '1' : '0';
         // Holding a key sends repeats, then a release: only the press toggles.
-        for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_REPEAT, GLFW_RELEASE}) {
+        for (int action : {GLFW_PRESS, GLFW_REPEAT, GLFW_REPEAT, GLFW_RELEASE})
             app::handleKey(g, key, action);
-        }
         EXPECT_EQ(g.input.*field, start.back() == '0') << key;
     }
     EXPECT_EQ(start, "1110101");

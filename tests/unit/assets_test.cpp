@@ -62,13 +62,6 @@ TEST(Assets, TheModelsFitWhereTheGamePlacesThem) {
     EXPECT_NEAR(statue.lo.y, 0.0f, 0.01f);
     EXPECT_TRUE(statue.hi.y > 3.0f && statue.lo.z > 15.7f && triangles > 2000u);
     EXPECT_GT(boundsOf(app::kSpeechModel, layout::speechMatrix()).lo.y, statue.hi.y);
-    // The water covers the water hazard at its height, in cells small enough to wave.
-    const layout::Slab& water = layout::kHazards[1];
-    const Box3 waves = boundsOf(app::kWavesModel, layout::wavesMatrix(), &triangles);
-    const glm::vec3 lo = water.centre - water.halfExtents, hi = water.centre + water.halfExtents;
-    EXPECT_TRUE(waves.lo.x <= lo.x && waves.hi.x >= hi.x && waves.lo.z <= lo.z &&
-                waves.hi.z >= hi.z && triangles >= 304u);
-    EXPECT_NEAR(waves.lo.y, water.centre.y, 0.05f);
 }
 
 // Heights of the level's surfaces crossing the vertical line through (x, z), and the ground's.
@@ -110,14 +103,6 @@ TEST(Assets, HazardsAreTanksWhoseFloorsPutThePlayerThroughTheSlabAndWhoseRimsAre
                 EXPECT_GT(top(rim.x, rim.y), std::max(c.y + e.y, 0.99f)) << rim.x << "," << rim.y;
             }
         }
-    }
-    // Each lamp hangs from an arm or stands on a post: something right above or below it.
-    for (const glm::vec3& lamp : layout::kLampPositions) {
-        const std::vector<float> ys = surfacesAt(level, lamp.x, lamp.z);
-        EXPECT_TRUE(
-            std::any_of(ys.begin(), ys.end(),
-                        [&](float y) { return std::fabs(std::fabs(y - lamp.y) - 0.5f) < 0.05f; }))
-            << lamp.x << "," << lamp.y << "," << lamp.z;
     }
 }
 

@@ -24,12 +24,6 @@ TEST(Settings, KeysStandAnywhereValuesFollowTheFirstEqualsAndTheLastLineWins) {
         ASSERT_EQ(app::parseSettings(text, s, message), app::SettingsResult::Ok) << text;
         EXPECT_EQ(std::tuple(s.width, s.height, s.refresh_rate, s.fullscreen, s.brightness), want);
     }
-    app::Settings shipped;
-    std::string message;
-    app::readSettingsFile(std::string(GLIMMER_SOURCE_DIR) + "/assets/settings.txt", shipped,
-                          message);
-    EXPECT_EQ(std::tuple(shipped.width, shipped.height, shipped.refresh_rate, shipped.brightness),
-              std::tuple(1280, 720, 60, 1.0f));
 }
 
 TEST(Settings, AValueThatIsNoNumberOrOutOfRangeIsNamedInOneLine) {
