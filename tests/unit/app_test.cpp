@@ -41,13 +41,15 @@ TEST(Input, KeysFlipTheirSwitchesOnPressOnlyActThroughTheWindowAndStepTheBrightn
 TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroAndEachKeyWalksItsOwnWay) {
     HeadlessGame h(testsupport::simpleLevelGeometry());
     const physics::Camera& camera = h.game->player.camera;
-    // W held during the intro moves nobody.
+    // Neither the mouse nor W held during the intro moves anything.
+    app::handleCursor(*h.game, 100.0, 100.0);
+    app::handleCursor(*h.game, 600.0, 400.0);
     h.platform.held.insert(GLFW_KEY_W);
     h.frame();
-    EXPECT_NEAR(camera.position.z, 50.0f, 0.01f);
-    // 0.2 degrees a pixel; up raises the pitch.
+    EXPECT_EQ(glm::vec3(camera.yaw, camera.pitch, camera.position.z), glm::vec3(-90, 0, 50));
+    // Travel counts from where the cursor was during the intro: 0.2 degrees a pixel, up raises
+    // the pitch.
     h.skipIntro();
-    app::handleCursor(*h.game, 600.0, 400.0);
     app::handleCursor(*h.game, 610.0, 390.0);
     EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(-90.0f + 2.0f, 2.0f));
     // Each movement key walks its own way (the view looks along -z, so right is +x).

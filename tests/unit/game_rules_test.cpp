@@ -9,7 +9,7 @@ namespace {
 
 using testsupport::HeadlessGame;
 
-TEST(Rules, TheIntroLastsThreeWholeSecondsFromTheFirstFrameHoweverSlowTheStart) {
+TEST(Rules, TheIntroLastsThreeWholeSecondsFromTheFirstFrameHoweverSlowTheStartOrAStall) {
     for (const double startup : {0.0, 6.0}) {
         HeadlessGame h(testsupport::simpleLevelGeometry(), startup);
         const app::GameRules& rules = h.game->rules;
@@ -22,6 +22,12 @@ TEST(Rules, TheIntroLastsThreeWholeSecondsFromTheFirstFrameHoweverSlowTheStart) 
         EXPECT_FALSE(rules.inputEnabled);
         h.run(0.2);
         EXPECT_TRUE(rules.secondsElapsed == 3 && rules.inputEnabled);
+        // A stall of five seconds is caught up one tick a frame.
+        h.clock.calendarOffset = 5.0;
+        for (int frame = 1; frame <= 6; ++frame) {
+            h.frame();
+            EXPECT_EQ(rules.secondsElapsed, 3 + std::min(frame, 5));
+        }
     }
 }
 
@@ -59,7 +65,8 @@ TEST(Rules, AGemIsCollectedOnceTwoGemsAndAHazardLoseAndThreeGemsWinOverTheSpikes
     };
     report(g.actors.gemShapes[1], g.actors.gemActors[1]);
     EXPECT_EQ(g.rules.gemVisible, (std::array<bool, 3>{true, false, true}));
-    EXPECT_TRUE(g.rules.gemsCollected == 1 && g.actors.gemActors[1] == nullptr);
+    EXPECT_TRUE(g.rules.gemsCollected == 1 && g.actors.gemActors[1] == nullptr &&
+                !g.callback.triggered);
     // A stale report of the same shape, and one of no known shape, only clear the flag.
     g.callback.triggered = true;
     app::handleTriggers(g);
