@@ -57,9 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(positions.size() == model.vertices.size(), "positionList() size differs from vertices");
     check(indices.size() == model.indices.size(), "indexList() size differs from indices");
     check(indices.size() % 3 == 0, "indices are not whole triangles");
-    for (const std::uint32_t index : indices) check(index < positions.size(), "an index points past the last vertex");
+    for (const std::uint32_t index : indices)
+        check(index < positions.size(), "an index points past the last vertex");
     for (const auto& p : positions) {
-        check(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z), "a position is not finite");
+        check(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z),
+              "a position is not finite");
     }
     // Every accepted mesh brings at least one triangle; a CPU-only model uploads no mesh.
     check(model.loaded() == !indices.empty(), "loaded() disagrees with the triangles");

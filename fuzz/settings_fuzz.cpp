@@ -20,9 +20,12 @@ void check(bool holds, const char* what, const std::string& message) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     app::Settings settings;
     std::string message;
-    const auto result = app::parseSettings(std::string(reinterpret_cast<const char*>(data), size), settings, message);
-    check(result != app::SettingsResult::FileMissing, "parseSettings returned FileMissing for text", message);
-    check((result == app::SettingsResult::Ok) == message.empty(), "a message exactly when refused", message);
+    const auto result = app::parseSettings(std::string(reinterpret_cast<const char*>(data), size),
+                                           settings, message);
+    check(result != app::SettingsResult::FileMissing, "parseSettings returned FileMissing for text",
+          message);
+    check((result == app::SettingsResult::Ok) == message.empty(), "a message exactly when refused",
+          message);
     if (result == app::SettingsResult::Ok) return 0;
     check(message.find('\n') == std::string::npos, "message spans lines", message);
     // One line in the game's words, naming one of the five keys the reader knows.

@@ -78,7 +78,8 @@ std::string unsoundState(const app::Game& g) {
     if (!inside) return "outside the walls" + where.str();
     if (foot.y < -0.05f) return "below the floor" + where.str();
     const float overlap = g.player.controller->staticOverlap();
-    return overlap > 0.05f ? "inside level geometry by " + std::to_string(overlap) + where.str() : "";
+    return overlap > 0.05f ? "inside level geometry by " + std::to_string(overlap) + where.str()
+                           : "";
 }
 
 HeadlessGame::HeadlessGame(app::LevelGeometry geometry, double startupSeconds)

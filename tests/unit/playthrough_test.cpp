@@ -13,6 +13,7 @@
 
 namespace {
 
+using app::GameState;
 using testsupport::HeadlessGame;
 namespace route = assetgen::route;
 
@@ -25,12 +26,13 @@ struct Pilot {
     Pilot(HeadlessGame& h, double dt) : h(h), dt(dt) { h.cursor(cursor.x, cursor.y); }
 
     glm::vec3 feet() const { return glm::vec3(h.game->player.controller->getFootPosition()); }
-    bool playing() const { return h.game->rules.gameState == app::GameState::Playing; }
+    bool playing() const { return h.game->rules.gameState == GameState::Playing; }
     double seconds() const { return h.clock.seconds; }
     void frame() {
         h.frame(dt);
         const std::string problem = testsupport::unsoundState(*h.game);
-        if (fault.empty() && !problem.empty()) fault = problem + " after " + std::to_string(seconds()) + " s";
+        if (fault.empty() && !problem.empty())
+            fault = problem + " after " + std::to_string(seconds()) + " s";
     }
     // Mouse travel in pixels, delivered with the next frame's events.
     void moveMouse(double dx, double dy) {
@@ -42,7 +44,9 @@ struct Pilot {
         const glm::vec2 d = glm::vec2(x, z) - glm::vec2(feet().x, feet().z);
         const physics::Camera& camera = h.game->player.camera;
         if (glm::length(d) > 1e-3f) {
-            moveMouse(std::remainder(std::atan2(d.y, d.x) * kDegrees - camera.yaw, 360.0f) / camera.mouseSensitivity, 0.0);
+            moveMouse(std::remainder(std::atan2(d.y, d.x) * kDegrees - camera.yaw, 360.0f) /
+                          camera.mouseSensitivity,
+                      0.0);
         }
     }
     void hold(int key, bool down) {
@@ -59,7 +63,9 @@ struct Pilot {
     // Walks to (x, z) in a straight line. False when it takes longer than it should.
     bool walkTo(float x, float z) {
         const float tolerance = std::max(0.15f, static_cast<float>(15.0 * dt) * 0.6f);
-        const auto away = [&] { return glm::length(glm::vec2(x, z) - glm::vec2(feet().x, feet().z)); };
+        const auto away = [&] {
+            return glm::length(glm::vec2(x, z) - glm::vec2(feet().x, feet().z));
+        };
         const double limit = seconds() + away() / 15.0 * 1.6 + 1.0;
         while (playing() && seconds() < limit && away() > tolerance) {
             // The turn and a key press reach the game when this frame polls events, after this
@@ -76,7 +82,9 @@ struct Pilot {
     void jump() {
         tap(GLFW_KEY_SPACE);
         frame();
-        for (const double limit = seconds() + 3.0; playing() && h.game->player.jumpRequested && seconds() < limit;) frame();
+        for (const double limit = seconds() + 3.0;
+             playing() && h.game->player.jumpRequested && seconds() < limit;)
+            frame();
         for (int i = 0; i < 10 && playing(); ++i) frame();
     }
     // Holds W (after aiming at (x, z)) and jumps again whenever the last jump has ended.
@@ -108,13 +116,16 @@ TEST(Playthrough, TheRouteWinsWithoutTheFlyCheatAt30And60And144FramesPerSecond) 
         for (size_t i = 1; i < std::size(route::kRoute); ++i) {
             const route::Waypoint& w = route::kRoute[i];
             ASSERT_TRUE(pilot.walkTo(w.x, w.z) && pilot.playing())
-                << "waypoint " << i << " not reached; feet at " << pilot.feet().x << ", " << pilot.feet().z;
+                << "waypoint " << i << " not reached; feet at " << pilot.feet().x << ", "
+                << pilot.feet().z;
             if (w.jump) pilot.jump();
-            EXPECT_FALSE(w.gem > 0 && h.game->rules.gemVisible[static_cast<size_t>(w.gem - 1)]) << "gem " << w.gem;
+            EXPECT_FALSE(w.gem > 0 && h.game->rules.gemVisible[static_cast<size_t>(w.gem - 1)])
+                << "gem " << w.gem;
         }
         // The third gem ends the game in the frame it is handled.
         for (int i = 0; i < 5 && pilot.playing(); ++i) pilot.frame();
-        EXPECT_TRUE(h.game->rules.gemsCollected == 3 && h.game->rules.gameState == app::GameState::Won &&
+        const app::GameRules& rules = h.game->rules;
+        EXPECT_TRUE(rules.gemsCollected == 3 && rules.gameState == GameState::Won &&
                     h.game->player.gravityEnabled);
         EXPECT_EQ(pilot.fault, "");
     }
@@ -128,8 +139,8 @@ TEST(Playthrough, EachHazardZoneAndTheSpikesLose) {
         HeadlessGame h(level());
         h.skipIntro();
         h.game->player.controller->setFootPosition(glm::dvec3(drop));
-        for (int i = 0; i < 240 && h.game->rules.gameState == app::GameState::Playing; ++i) h.frame();
-        EXPECT_EQ(h.game->rules.gameState, app::GameState::Lost) << drop.x << ", " << drop.z;
+        for (int i = 0; i < 240 && h.game->rules.gameState == GameState::Playing; ++i) h.frame();
+        EXPECT_EQ(h.game->rules.gameState, GameState::Lost) << drop.x << ", " << drop.z;
         EXPECT_EQ(h.game->rules.spikesTouched, drop.x == -7.0f);
     }
 }
@@ -138,10 +149,11 @@ TEST(Playthrough, WalkingIntoTheWaterTankWithAJumpLoses) {
     HeadlessGame h(level());
     h.skipIntro();
     Pilot pilot(h, 1.0 / 60.0);
-    for (size_t i = 1; i <= 7; ++i) ASSERT_TRUE(pilot.walkTo(route::kRoute[i].x, route::kRoute[i].z));
+    for (size_t i = 1; i <= 7; ++i)
+        ASSERT_TRUE(pilot.walkTo(route::kRoute[i].x, route::kRoute[i].z));
     // Beside the tank at (-11.5, -8): run at its rim and jump over.
     pilot.runAndJump(5.0f, 1.5f, 4.0);
-    EXPECT_EQ(h.game->rules.gameState, app::GameState::Lost);
+    EXPECT_EQ(h.game->rules.gameState, GameState::Lost);
 }
 
 TEST(Playthrough, WalkingIntoTheLooseWallFromTheCourtKnocksItOverAndLeadsIntoTheArena) {
@@ -151,11 +163,13 @@ TEST(Playthrough, WalkingIntoTheLooseWallFromTheCourtKnocksItOverAndLeadsIntoThe
         Pilot pilot(h, 1.0 / 60.0);
         h.game->player.controller->setFootPosition(glm::dvec3(x, 0.0, 20.0));
         std::vector<glm::vec3> standing;
-        for (physics::Actor* brick : h.game->actors.wallBricks) standing.push_back(h.game->world.actorPosition(brick));
+        for (physics::Actor* brick : h.game->actors.wallBricks)
+            standing.push_back(h.game->world.actorPosition(brick));
         const auto fallen = [&] {
             int count = 0;
             for (size_t k = 0; k < standing.size(); ++k) {
-                count += glm::length(h.game->world.actorPosition(h.game->actors.wallBricks[k]) - standing[k]) > 0.5f;
+                count += glm::length(h.game->world.actorPosition(h.game->actors.wallBricks[k]) -
+                                     standing[k]) > 0.5f;
             }
             return count;
         };
@@ -237,7 +251,9 @@ TEST(LevelBounds, WanderingPlayersStayInsideTheWallsAndOutOfTheGeometry) {
         const double dt = seed <= 20 ? 1.0 / 60.0 : seed <= 23 ? 1.0 / 20.0 : 1.0 / 144.0;
         const bool flies = seed <= 20 ? seed % 3 == 0 : seed == 22 || seed == 25;
         std::mt19937 random(seed);
-        const auto pick = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
+        const auto pick = [&](double lo, double hi) {
+            return std::uniform_real_distribution<double>(lo, hi)(random);
+        };
         const auto chance = [&](double perSecond) { return pick(0.0, 1.0) < perSecond * dt; };
         for (double played = 0.0; played < 90.0;) {
             HeadlessGame h(level());
@@ -255,7 +271,8 @@ TEST(LevelBounds, WanderingPlayersStayInsideTheWallsAndOutOfTheGeometry) {
                 if (chance(1.0)) sweep = glm::dvec2(pick(-1500, 1500), pick(-400, 400));
                 pilot.moveMouse(sweep.x * dt, sweep.y * dt);
                 pilot.frame();
-                ASSERT_EQ(pilot.fault, "") << "seed " << seed << ", " << played << " s played before this game";
+                ASSERT_EQ(pilot.fault, "")
+                    << "seed " << seed << ", " << played << " s played before this game";
             }
             played += h.clock.seconds - start;
         }

@@ -40,7 +40,8 @@ Start hold(std::vector<int> keys) {
 }
 
 Start feetAt(const glm::vec3& feet) {
-    return [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
+    return
+        [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
 }
 
 // Walks for a second, then lets W go, or presses Space and waits for the jump to leave the ground.
@@ -82,7 +83,8 @@ TEST(SoundCues, HowOftenEachSoundComes) {
         {"a drop of 0.9 units does not", feetAt({0, 0.9f, 50}), 2.0, Sound::Land, 0, 0},
         {"the spikes clank each second", hold({}), 3.0, Sound::SpikesClank, 3, 3},
         {"the standing wall", hold({}), 2.0, Sound::Thud, 0, 0},
-        {"the wall undermined, at most every quarter second", undermineWall, 2.0, Sound::Thud, 2, 8},
+        {"the wall undermined, at most every quarter second", undermineWall, 2.0, Sound::Thud, 2,
+         8},
     };
     for (const auto& c : cases) {
         HeadlessGame h(testsupport::simpleLevelGeometry());
@@ -90,7 +92,8 @@ TEST(SoundCues, HowOftenEachSoundComes) {
         h.run(1.0);
         c.start(h);
         const std::vector<int> frames = framesOf(listen(h, c.seconds), c.sound);
-        EXPECT_TRUE(frames.size() >= c.atLeast && frames.size() <= c.atMost) << c.name << ": " << frames.size();
+        EXPECT_TRUE(frames.size() >= c.atLeast && frames.size() <= c.atMost)
+            << c.name << ": " << frames.size();
         for (std::size_t n = 1; c.sound == Sound::Thud && n < frames.size(); ++n) {
             EXPECT_GE(frames[n] - frames[n - 1], 15) << c.name;
         }
@@ -106,14 +109,17 @@ TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
         const int gems = h.game->rules.gemsCollected;
         const auto heard = listen(h, 1.0 / 60.0);
         const app::SoundFrame& out = h.game->sound.frame;
-        ASSERT_EQ(framesOf(heard, Sound::Chime).size(), h.game->rules.gemsCollected == gems + 1 ? 1u : 0u) << f;
+        ASSERT_EQ(framesOf(heard, Sound::Chime).size(),
+                  h.game->rules.gemsCollected == gems + 1 ? 1u : 0u)
+            << f;
         for (const auto& [frame, cue] : heard) {
             if (cue.sound == Sound::Chime) EXPECT_EQ(cue.position, app::layout::kGemPositions[1]);
             if (cue.sound == Sound::SpikesClank) {
                 EXPECT_EQ(cue.position, h.game->world.actorPosition(h.game->actors.spikes));
             }
         }
-        ASSERT_TRUE(out.humOn && out.humPosition == h.game->world.actorPosition(h.game->actors.platform));
+        ASSERT_TRUE(out.humOn &&
+                    out.humPosition == h.game->world.actorPosition(h.game->actors.platform));
         lowest = std::min(lowest, out.humPosition.y);
         highest = std::max(highest, out.humPosition.y);
     }
