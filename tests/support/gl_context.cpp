@@ -19,12 +19,11 @@ GLFWwindow* sharedGlWindow() {
             std::cerr << "GLFW error " << code << ": " << description << std::endl;
         });
         if (!glfwInit()) return nullptr;
-        const int hints[][2] = {{GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE},
-                                {GLFW_CONTEXT_VERSION_MAJOR, 4},
-                                {GLFW_CONTEXT_VERSION_MINOR, 6},
-                                {GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE},
-                                {GLFW_VISIBLE, GLFW_FALSE}};
-        for (const auto& hint : hints) glfwWindowHint(hint[0], hint[1]);
+        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+        glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
+        glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+        glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
         GLFWwindow* made = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
         if (!made) return nullptr;
         glfwMakeContextCurrent(made);
@@ -62,13 +61,9 @@ Target::Target(int edge, int outputs) : size(edge), colors(static_cast<std::size
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void Target::bind() const {
+void Target::start(const glm::vec4& clear, double clearDepth) const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, size, size);
-}
-
-void Target::start(const glm::vec4& clear, double clearDepth) const {
-    bind();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);

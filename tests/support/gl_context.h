@@ -31,12 +31,11 @@ struct GlTest : ::testing::Test {
 };
 
 // A size × size framebuffer of RGBA32F colour outputs (each one an attachment in order) with a
-// depth texture (a sun map when there are no outputs). bind() makes it current with its viewport;
-// read() returns one output's pixels.
+// depth texture (a sun map when there are no outputs); read() returns one output's pixels.
 struct Target {
     Target(int size, int outputs);
-    void bind() const;
-    // Bound, cleared to `clear` colour and `clearDepth`; depth test, blending and culling off.
+    // Bound with its viewport, cleared to `clear` colour and `clearDepth`; depth test, blending and
+    // culling off.
     void start(const glm::vec4& clear = glm::vec4(0.0f), double clearDepth = 1.0) const;
     std::vector<glm::vec4> read(int output = 0) const;
     glm::vec4 at(const std::vector<glm::vec4>& pixels, int x, int y) const {
