@@ -83,16 +83,6 @@ TEST_F(Effects, TheShadowPassDrawsIntoTheBigMapAndGivesTheWindowBackAsItFoundIt)
                          glInteger(GL_CULL_FACE_MODE)),
               glm::ivec4(0, 64, 48, GL_BACK));
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
-    // The lit pass reads the map on a unit of its own: a mesh's two maps leave it bound.
-    const render::Shader lit =
-        gameProgram("vShaderMultipleLights_textured.txt", "fShaderMultipleLights_textured.txt");
-    effects::setShadowMapUnit(lit);
-    effects::bindShadowMapForScene(lit, sun, target);
-    testsupport::makeQuad({{0, "texture_diffuse", "a"}, {0, "texture_specular", "b"}})->draw(lit);
-    glActiveTexture(GL_TEXTURE0 +
-                    static_cast<GLenum>(testsupport::uniformInt(lit.programId, "shadowMap")));
-    EXPECT_EQ(GLuint(glInteger(GL_TEXTURE_BINDING_2D)), target.depthMap);
-    glActiveTexture(GL_TEXTURE0);
     glDeleteTextures(1, &target.depthMap);
     glDeleteFramebuffers(1, &target.framebuffer);
 }
@@ -179,7 +169,7 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndAMissingOrOddFaceIsNamed) {
+TEST_F(Effects, SkyFacesLoadWhateverTheirChannels) {
     const fs::path dir = testsupport::makeTempDir("glimmer-sky");
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int channels = 1; channels <= 4; ++channels) {
@@ -205,23 +195,6 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndAMissingOrOddFaceIsNamed) {
             EXPECT_EQ(rgb, want) << channels << " channels, face " << face;
         }
     }
-    std::vector<std::string> paths;
-    std::string expected;
-    for (int face = 0; face < 6; ++face) {
-        paths.push_back((dir / kFaces[face]).string());
-        // Face 2 is missing, face 3 of another size, face 5 not square.
-        if (face != 2)
-            solidFace(paths.back(), face == 3 ? 8 : 4, face == 3 ? 8 : face == 5 ? 6 : 4, {});
-        if (face == 2 || face == 3 || face == 5) {
-            expected += "Cubemap texture failed to load at path: " + paths.back() + "\n";
-        }
-    }
-    testsupport::CoutCapture capture;
-    const GLuint cubemap = effects::loadCubemap(paths);
-    EXPECT_EQ(capture.text(), expected);
-    GLint width = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X + 4, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(glm::ivec2(glInteger(GL_TEXTURE_BINDING_CUBE_MAP), width), glm::ivec2(cubemap, 4));
     fs::remove_all(dir);
 }
 

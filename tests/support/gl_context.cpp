@@ -94,16 +94,6 @@ render::Shader gameProgram(const std::string& vertex, const std::string& fragmen
     return shader;
 }
 
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    const unsigned char pixel[4] = {r, g, b, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    return id;
-}
-
 std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures) {
     std::vector<render::Vertex> vertices(4);
     const glm::vec2 corners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
@@ -125,12 +115,6 @@ void writePng(const std::string& path, int width, int height, int channels,
 GLint glInteger(GLenum name) {
     GLint value = -12345;
     glGetIntegerv(name, &value);
-    return value;
-}
-
-int uniformInt(GLuint program, const std::string& name) {
-    GLint value = -12345;
-    glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &value);
     return value;
 }
 

@@ -50,17 +50,14 @@ struct Target {
 std::string shaderPath(const std::string& file);
 // A program from two of the game's shader files; the test fails if it prints anything.
 render::Shader gameProgram(const std::string& vertex, const std::string& fragment);
-// A 1 × 1 RGBA texture of one colour.
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b);
 // A 2 × 2 quad in the xy plane facing +z, texture coordinates 0..1, with the given textures.
 std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures = {});
 // Writes an 8-bit PNG of width × height pixels with `channels` bytes each.
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels);
 
-// One integer of GL state (glGetIntegerv), and a program's integer uniform as GL holds it.
+// One integer of GL state (glGetIntegerv).
 GLint glInteger(GLenum name);
-int uniformInt(GLuint program, const std::string& name);
 
 // Runs with the working directory set to `dir` while it lives (the game reads "../assets/...").
 struct ScopedWorkingDirectory {
