@@ -181,7 +181,7 @@ TEST_F(LitQuad, TheFlashlightLightsAFullConeOf50DegreesThatFadesOutBy52) {
         const float gain = on[32 * 64 + x].r - off[32 * 64 + x].r;
         if (angle < 49.5f) inside += 1, full += gain > 0.05f;
         if (angle > 50.3f && angle < 51.7f) fading += gain > 0.0f;
-        if (angle > 52.5f) EXPECT_NEAR(gain, 0.0f, 1e-5f) << angle;
+        EXPECT_TRUE(angle <= 52.5f || std::abs(gain) <= 1e-5f) << angle << " degrees: " << gain;
     }
     EXPECT_TRUE(full == inside && inside > 10 && fading > 0)
         << full << " of " << inside << " lit inside, " << fading << " fading";
