@@ -1,26 +1,20 @@
 // The shared hidden GL window, float targets, quads and files for the tests.
 #include "support/gl_context.h"
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
-#include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <random>
 
 #include "render/shader.h"
 
 namespace testsupport {
 
 GLFWwindow* sharedGlWindow() {
-    static GLFWwindow* window = nullptr;
-    static bool tried = false;
-    if (!tried) {
-        tried = true;
+    static GLFWwindow* const window = []() -> GLFWwindow* {
         glfwSetErrorCallback([](int code, const char* description) {
             std::cerr << "GLFW error " << code << ": " << description << std::endl;
         });
@@ -30,22 +24,18 @@ GLFWwindow* sharedGlWindow() {
         glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 6);
         glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
         glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-        window = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
-        if (!window) return nullptr;
-        glfwMakeContextCurrent(window);
+        GLFWwindow* made = glfwCreateWindow(256, 256, "glimmer-test", nullptr, nullptr);
+        if (!made) return nullptr;
+        glfwMakeContextCurrent(made);
         glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) return window = nullptr;
+        if (glewInit() != GLEW_OK) return nullptr;
         // GLEW can leave a harmless GL_INVALID_ENUM behind on core contexts.
         while (glGetError() != GL_NO_ERROR) {
         }
-    }
+        return made;
+    }();
     if (window) glfwMakeContextCurrent(window);
     return window;
-}
-
-void GlTest::SetUp() {
-    ASSERT_NE(sharedGlWindow(), nullptr)
-        << "no OpenGL 4.6 context: run GL tests under Xvfb with the Mesa version overrides";
 }
 
 Target::Target(int edge, int outputs) : size(edge), colors(static_cast<std::size_t>(outputs)) {
@@ -53,37 +43,35 @@ Target::Target(int edge, int outputs) : size(edge), colors(static_cast<std::size
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     std::vector<GLenum> attachments;
     glGenTextures(outputs, colors.data());
-    for (int i = 0; i < outputs; ++i) {
-        glBindTexture(GL_TEXTURE_2D, colors[static_cast<std::size_t>(i)]);
+    for (const GLuint color : colors) {
+        glBindTexture(GL_TEXTURE_2D, color);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, size, size, 0, GL_RGBA, GL_FLOAT, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        attachments.push_back(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i));
-        glFramebufferTexture2D(GL_FRAMEBUFFER, attachments.back(), GL_TEXTURE_2D,
-                               colors[static_cast<std::size_t>(i)], 0);
+        attachments.push_back(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(attachments.size()));
+        glFramebufferTexture2D(GL_FRAMEBUFFER, attachments.back(), GL_TEXTURE_2D, color, 0);
     }
     glDrawBuffers(outputs, attachments.data());
-    GLuint depth = 0;
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, size, size);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    glGenTextures(1, &depth);
+    glBindTexture(GL_TEXTURE_2D, depth);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth, 0);
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-void Target::bind() const {
+void Target::start(const glm::vec4& clear, double clearDepth) const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, size, size);
-}
-
-void Target::start(const glm::vec4& clear) const {
-    bind();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
     glClearColor(clear.r, clear.g, clear.b, clear.a);
-    glClearDepth(1.0);
+    glClearDepth(clearDepth);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The game's own clears expect the far plane.
+    glClearDepth(1.0);
 }
 
 std::vector<glm::vec4> Target::read(int output) const {
@@ -106,16 +94,6 @@ render::Shader gameProgram(const std::string& vertex, const std::string& fragmen
     return shader;
 }
 
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b) {
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    const unsigned char pixel[4] = {r, g, b, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    return id;
-}
-
 std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures) {
     std::vector<render::Vertex> vertices(4);
     const glm::vec2 corners[] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
@@ -130,35 +108,20 @@ std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures) {
 
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels) {
-    ASSERT_NE(stbi_write_png(path.c_str(), width, height, channels, pixels.data(),
-                             width * channels),
-              0);
+    ASSERT_NE(
+        stbi_write_png(path.c_str(), width, height, channels, pixels.data(), width * channels), 0);
 }
 
-int uniformInt(GLuint program, const std::string& name) {
+GLint glInteger(GLenum name) {
     GLint value = -12345;
-    glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &value);
+    glGetIntegerv(name, &value);
     return value;
 }
 
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir)
-    : previous_(std::filesystem::current_path().string()) {
-    std::filesystem::current_path(dir);
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory() {
-    std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
-}
-
 std::string makeTempDir(const std::string& prefix) {
-    static std::mt19937_64 rng(static_cast<unsigned long>(::getpid()));
-    for (;;) {
-        const auto path = std::filesystem::temp_directory_path() /
-                          (prefix + "-" + std::to_string(rng() % 1000000000ULL));
-        std::error_code ec;
-        if (std::filesystem::create_directories(path, ec)) return path.string();
-    }
+    std::string path = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    EXPECT_NE(::mkdtemp(path.data()), nullptr) << path;
+    return path;
 }
 
 std::string writeFile(const std::string& dir, const std::string& name, const std::string& text) {
@@ -166,9 +129,5 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
     std::ofstream(path, std::ios::binary) << text;
     return path;
 }
-
-CoutCapture::CoutCapture() : previous_(std::cout.rdbuf(buffer_.rdbuf())) {}
-
-CoutCapture::~CoutCapture() { std::cout.rdbuf(previous_); }
 
 }  // namespace testsupport

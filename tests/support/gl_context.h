@@ -6,7 +6,9 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <glm/glm.hpp>
+#include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -21,24 +23,26 @@ namespace testsupport {
 GLFWwindow* sharedGlWindow();
 
 // Fails the test early when the context cannot be had.
-class GlTest : public ::testing::Test {
-protected:
-    void SetUp() override;
+struct GlTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_NE(sharedGlWindow(), nullptr)
+            << "no OpenGL 4.6 context: run GL tests under Xvfb with the Mesa version overrides";
+    }
 };
 
 // A size × size framebuffer of RGBA32F colour outputs (each one an attachment in order) with a
-// depth buffer. bind() makes it current with its viewport; read() returns one output's pixels.
+// depth texture (a sun map when there are no outputs); read() returns one output's pixels.
 struct Target {
     Target(int size, int outputs);
-    void bind() const;
-    // Bound, cleared to `clear` colour and depth 1; depth test, blending and culling off.
-    void start(const glm::vec4& clear = glm::vec4(0.0f)) const;
+    // Bound with its viewport, cleared to `clear` colour and `clearDepth`; depth test, blending and
+    // culling off.
+    void start(const glm::vec4& clear = glm::vec4(0.0f), double clearDepth = 1.0) const;
     std::vector<glm::vec4> read(int output = 0) const;
     glm::vec4 at(const std::vector<glm::vec4>& pixels, int x, int y) const {
         return pixels[static_cast<std::size_t>(y * size + x)];
     }
     int size;
-    GLuint framebuffer = 0;
+    GLuint framebuffer = 0, depth = 0;
     std::vector<GLuint> colors;
 };
 
@@ -46,27 +50,23 @@ struct Target {
 std::string shaderPath(const std::string& file);
 // A program from two of the game's shader files; the test fails if it prints anything.
 render::Shader gameProgram(const std::string& vertex, const std::string& fragment);
-// A 1 × 1 RGBA texture of one colour.
-GLuint makeSolidTexture(unsigned char r, unsigned char g, unsigned char b);
 // A 2 × 2 quad in the xy plane facing +z, texture coordinates 0..1, with the given textures.
 std::unique_ptr<render::Mesh> makeQuad(std::vector<render::Texture> textures = {});
 // Writes an 8-bit PNG of width × height pixels with `channels` bytes each.
 void writePng(const std::string& path, int width, int height, int channels,
               const std::vector<unsigned char>& pixels);
 
-// The value of a program's integer uniform as GL holds it.
-int uniformInt(GLuint program, const std::string& name);
+// One integer of GL state (glGetIntegerv).
+GLint glInteger(GLenum name);
 
 // Runs with the working directory set to `dir` while it lives (the game reads "../assets/...").
-class ScopedWorkingDirectory {
-public:
-    explicit ScopedWorkingDirectory(const std::string& dir);
-    ~ScopedWorkingDirectory();
-    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
-    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
-
-private:
-    std::string previous_;
+struct ScopedWorkingDirectory {
+    explicit ScopedWorkingDirectory(const std::string& dir) { std::filesystem::current_path(dir); }
+    ~ScopedWorkingDirectory() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous, ignored);
+    }
+    const std::filesystem::path previous = std::filesystem::current_path();
 };
 
 // A fresh empty folder under the system's temporary directory.
@@ -77,10 +77,8 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
 // Captures everything written to std::cout while it lives.
 class CoutCapture {
 public:
-    CoutCapture();
-    ~CoutCapture();
-    CoutCapture(const CoutCapture&) = delete;
-    CoutCapture& operator=(const CoutCapture&) = delete;
+    CoutCapture() : previous_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(previous_); }
     std::string text() const { return buffer_.str(); }
 
 private:
