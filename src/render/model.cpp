@@ -1,20 +1,21 @@
 // Imports a model file with Assimp into meshes and collision lists, and loads its textures.
 #include "render/model.h"
 
+#include <assimp/DefaultIOSystem.h>
+#include <assimp/MemoryIOWrapper.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <stb_image.h>
 
-#include <assimp/DefaultIOSystem.h>
-#include <assimp/Importer.hpp>
-#include <assimp/MemoryIOWrapper.h>
 #include <algorithm>
+#include <assimp/Importer.hpp>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <string_view>
 #include <utility>
 
 namespace render {
@@ -64,6 +65,8 @@ bool isUsableTriangle(const aiMesh& mesh, const aiFace& face) {
 // Serves the files Assimp opens, with material libraries cleaned first: Debian's Assimp 5.2
 // dereferences a null material when a texture statement (map_Kd and the like) comes before any
 // "newmtl", and crashes the game. Such statements belong to no material, so they are dropped.
+// Assimp only starts a material at a "newmtl" in the line's first column: an indented one
+// starts nothing and counts as a statement before any material.
 class MaterialLibraryGuard : public Assimp::DefaultIOSystem {
 public:
     Assimp::IOStream* Open(const char* file, const char* mode) override {
@@ -82,11 +85,14 @@ public:
         return new Assimp::MemoryIOStream(bytes, text.size(), true);
     }
 
-    // The text from the first line that starts a material ("newmtl", after any blanks) on.
+    // The text from the first line that starts a material ("newmtl" as a whole word in the
+    // first column) on.
     static std::string fromFirstMaterial(const std::string& text) {
         for (std::size_t line = 0; line < text.size();) {
-            const std::size_t start = text.find_first_not_of(" \t", line);
-            if (start != std::string::npos && text.compare(start, 6, "newmtl") == 0) {
+            const std::size_t after = line + 6;
+            if (text.compare(line, 6, "newmtl") == 0 &&
+                (after == text.size() ||
+                 std::string_view(" \t\r\n").find(text[after]) != std::string_view::npos)) {
                 return text.substr(line);
             }
             const std::size_t end = text.find('\n', line);

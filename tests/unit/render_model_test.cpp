@@ -18,8 +18,9 @@ render::Model load(const std::string& name, const std::string& text, std::string
 TEST(ModelFiles, EveryGoodMeshReachesTheCollisionListsWithIndicesShiftedPastTheOthers) {
     std::string out;
     // A refused mesh (NaN), a triangle at z 0, a quad at z 1 and one collapsed face at z 2; the
-    // material's texture statements come before any material, which must not crash the loader.
-    load("m.mtl", "  map_Kd lost.png\nnewmtl skin\nmap_Kd nowhere.png\n", out);
+    // material's texture statements come before any material (an indented "newmtl" starts
+    // none), which must not crash the loader.
+    load("m.mtl", "  map_Kd lost.png\n newmtl no\nmap_Kd x.png\nnewmtl skin\nmap_Kd y.png\n", out);
     const render::Model model =
         load("mixed.obj",
              "mtllib m.mtl\nusemtl skin\no Bad\nv nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"
