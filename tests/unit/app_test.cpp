@@ -30,6 +30,13 @@ TEST(Input, KeysFlipTheirSwitchesOnPressOnlyActThroughTheWindowAndStepTheBrightn
     }
     EXPECT_EQ(start, "1110101");
     EXPECT_TRUE(h.platform.wireframe && !h.platform.faceCulling);
+    // Space asks for a jump, left Alt flips flying (its repeats do not flip it back), left Ctrl
+    // is held until it is let go.
+    for (int key : {GLFW_KEY_SPACE, GLFW_KEY_LEFT_ALT, GLFW_KEY_LEFT_CONTROL})
+        for (int action : {GLFW_PRESS, GLFW_REPEAT}) app::handleKey(g, key, action);
+    EXPECT_TRUE(g.player.jumpRequested && !g.player.gravityEnabled && g.player.crouchHeld);
+    app::handleKey(g, GLFW_KEY_LEFT_CONTROL, GLFW_RELEASE);
+    EXPECT_FALSE(g.player.crouchHeld);
     // The keypad steps the brightness by a tenth, without bound; no other key does.
     for (int key : {GLFW_KEY_EQUAL, GLFW_KEY_MINUS, GLFW_KEY_Z}) app::handleKey(g, key, GLFW_PRESS);
     for (int i = 0; i < 20; ++i) app::handleKey(g, GLFW_KEY_KP_SUBTRACT, GLFW_PRESS);
@@ -116,6 +123,8 @@ TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
         const char* names;
     } cases[] = {{GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, GL_DEBUG_SEVERITY_NOTIFICATION,
                   "API, Type = Other, Severity = Unknown"},
+                 {GL_DEBUG_SOURCE_OTHER, GL_DEBUG_TYPE_PERFORMANCE, GL_DEBUG_SEVERITY_MEDIUM,
+                  "Other, Type = Performance, Severity = Medium"},
                  {0xFFFF, GL_DEBUG_TYPE_MARKER, GL_DEBUG_SEVERITY_LOW,
                   "Unknown, Type = Unknown, Severity = Low"}};
     for (const auto& c : cases) {
