@@ -11,9 +11,8 @@
 namespace {
 
 long residentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
-    statm >> pages >> resident;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
     return resident * 4;
 }
 

@@ -35,11 +35,7 @@ public:
 class FakePlatform : public app::Platform {
 public:
     void pollEvents() override {
-        while (!events.empty()) {
-            auto event = std::move(events.front());
-            events.pop_front();
-            event();
-        }
+        for (; !events.empty(); events.pop_front()) events.front()();
     }
     bool isKeyDown(int key) const override { return held.count(key) > 0; }
     void requestClose() override { closeRequested = true; }
