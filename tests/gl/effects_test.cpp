@@ -20,39 +20,10 @@ using testsupport::gameProgram;
 using testsupport::glInteger;
 using testsupport::Target;
 
-const char* const kFaces[6] = {"right.png",  "left.png",  "top.png",
-                               "bottom.png", "front.png", "back.png"};
+// The game's run folder in the source tree: "../assets/" there is the real one.
+const std::string kGameRun = std::string(GLIMMER_SOURCE_DIR) + "/tests";
 constexpr glm::u8vec3 kFaceColors[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
                                         {255, 255, 0}, {0, 255, 255}, {200, 100, 50}};
-
-void solidFace(const fs::path& path, int width, int height, glm::u8vec3 c) {
-    std::vector<unsigned char> pixels;
-    for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {c.r, c.g, c.b});
-    testsupport::writePng(path.string(), width, height, 3, pixels);
-}
-
-// A folder with an assets tree (the real shaders, optionally the real fonts, sky faces of one
-// colour each) and the run folder beside it that the effects read "../assets/" from.
-struct RunTree {
-    explicit RunTree(bool withFont) {
-        const fs::path assets = fs::path(GLIMMER_SOURCE_DIR) / "assets";
-        fs::create_directories(root / "assets/textures/skybox");
-        fs::create_directories(root / "run");
-        fs::create_directory_symlink(assets / "shaders", root / "assets" / "shaders");
-        if (withFont) fs::create_directory_symlink(assets / "fonts", root / "assets" / "fonts");
-        for (int i = 0; i < 6; ++i)
-            solidFace(root / "assets/textures/skybox" / kFaces[i], 4, 4, kFaceColors[i]);
-        cwd = std::make_unique<testsupport::ScopedWorkingDirectory>((root / "run").string());
-    }
-    ~RunTree() {
-        cwd.reset();
-        // The text renderer and the sky leave unpack alignment 1 behind on purpose.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        fs::remove_all(root);
-    }
-    fs::path root = testsupport::makeTempDir("glimmer-effects");
-    std::unique_ptr<testsupport::ScopedWorkingDirectory> cwd;
-};
 
 struct Effects : testsupport::GlTest {};
 
@@ -92,11 +63,9 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     constexpr int kSize = 256, kSpot = 128 * kSize + 128;
     const render::Shader blur = gameProgram("vblur.txt", "fblur.txt");
     const render::Shader composite = gameProgram("vbloom_final.txt", "fbloom_final.txt");
-    testsupport::CoutCapture capture;
     const effects::HdrTarget hdr = effects::createHdrTarget(kSize, kSize);
     const effects::BlurTargets whole = effects::createBlurTargets(kSize, kSize);
     const effects::BlurTargets half = effects::createBlurTargets(kSize / 2, kSize / 2);
-    EXPECT_EQ(capture.text(), "");
     effects::setBloomStartValues(blur, composite);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, kSize, kSize);
@@ -169,7 +138,8 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
-TEST_F(Effects, SkyFacesLoadWhateverTheirChannels) {
+TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndTheSkyFillsWhatNothingCoveredAlongTheView) {
+    const testsupport::ScopedWorkingDirectory cwd(kGameRun);
     const fs::path dir = testsupport::makeTempDir("glimmer-sky");
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (int channels = 1; channels <= 4; ++channels) {
@@ -179,7 +149,7 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannels) {
         for (int face = 0; face < 6; ++face) {
             for (int i = 0; i < 25 * channels; ++i)
                 faces[face].push_back(static_cast<unsigned char>(7 * i + 40 * face));
-            paths.push_back((dir / (std::to_string(channels) + kFaces[face])).string());
+            paths.push_back((dir / (std::to_string(10 * channels + face) + ".png")).string());
             testsupport::writePng(paths.back(), 5, 5, channels, faces[face]);
         }
         testsupport::CoutCapture capture;
@@ -195,15 +165,24 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannels) {
             EXPECT_EQ(rgb, want) << channels << " channels, face " << face;
         }
     }
-    fs::remove_all(dir);
-}
-
-TEST_F(Effects, TheSkyFillsWhatNothingCoveredFollowsTheViewNotThePositionAndTakesTheBrightness) {
-    const RunTree tree(false);
-    const Target target(32, 1);
+    // Faces of one colour each, and a seventh of another size than the first: named, left out.
+    std::vector<std::string> solid;
+    for (int face = 0; face < 7; ++face) {
+        const int size = face == 6 ? 8 : 4;
+        const glm::u8vec3 c = kFaceColors[face % 6];
+        std::vector<unsigned char> pixels;
+        for (int i = 0; i < size * size; ++i) pixels.insert(pixels.end(), {c.r, c.g, c.b});
+        solid.push_back((dir / (std::to_string(face) + ".png")).string());
+        testsupport::writePng(solid.back(), size, size, 3, pixels);
+    }
     testsupport::CoutCapture capture;
-    const effects::Skybox sky;
-    EXPECT_EQ(capture.text(), "");
+    effects::loadCubemap({solid[0], solid[6]});
+    EXPECT_EQ(capture.text(), "Cubemap texture failed to load at path: " + solid[6] + "\n");
+    solid.pop_back();
+    effects::Skybox sky;
+    sky.cubemapTexture = effects::loadCubemap(solid);
+    fs::remove_all(dir);
+    const Target target(32, 1);
     const auto draw = [&](const physics::Camera& camera, float brightness) {
         // The left half counts as already drawn: grey and nearer than the far plane.
         target.start();
@@ -281,8 +260,14 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
 }
 
 TEST_F(Effects, TextIsDrawnInItsColourInsideItsQuadAndWithoutTheFontNothingButOneLine) {
+    // Beside the game's run folder, one whose assets hold the shaders but not the fonts.
+    const fs::path root = testsupport::makeTempDir("glimmer-text");
+    fs::create_directories(root / "run");
+    fs::create_directories(root / "assets");
+    fs::create_directory_symlink(kGameRun + "/../assets/shaders", root / "assets/shaders");
     for (const bool withFont : {true, false}) {
-        const RunTree tree(withFont);
+        const testsupport::ScopedWorkingDirectory cwd(withFont ? kGameRun
+                                                               : (root / "run").string());
         testsupport::CoutCapture capture;
         effects::TextRenderer text(64, 64);
         EXPECT_EQ(capture.text(), withFont ? "" : "ERROR::FREETYPE: Failed to load font\n");
@@ -312,6 +297,7 @@ TEST_F(Effects, TextIsDrawnInItsColourInsideItsQuadAndWithoutTheFontNothingButOn
         }
         EXPECT_EQ(lit > 20, withFont);
     }
+    fs::remove_all(root);
 }
 
 }  // namespace
