@@ -23,19 +23,14 @@ using Render = testsupport::GlTest;
 
 TEST_F(Render, MeshesBindTheirTexturesToNumberedSamplersAndTexturesLoadWithTheirOwnRowsOnce) {
     const std::string dir = testsupport::makeTempDir("glimmer-render");
-    // A program whose fragment stage reads three samplers.
-    const render::Shader shader(
-        writeFile(dir, "v.txt",
-                  "#version 460 core\nlayout(location = 0) in vec3 p;\n"
-                  "void main() { gl_Position = vec4(p, 1.0); }\n")
-            .c_str(),
-        writeFile(dir, "f.txt",
-                  "#version 460 core\n#define T(s) texture(s, vec2(0))\n"
-                  "uniform sampler2D texture_diffuse1, texture_diffuse2, texture_specular1;\n"
-                  "out vec4 c;\n"
-                  "void main() { c = T(texture_diffuse1) + T(texture_diffuse2) + "
-                  "T(texture_specular1); }\n")
-            .c_str());
+    // A program whose two stages are one source that reads three samplers.
+    const std::string source = writeFile(
+        dir, "s.txt",
+        "#version 460 core\n#define T(s) texture(s, vec2(0))\n"
+        "uniform sampler2D texture_diffuse1, texture_diffuse2, texture_specular1;\n"
+        "out vec4 c;\n"
+        "void main() { c = T(texture_diffuse1) + T(texture_diffuse2) + T(texture_specular1); }\n");
+    const render::Shader shader(source.c_str(), source.c_str());
     shader.use();
     std::vector<render::Texture> textures;
     for (const std::string name : {"texture_diffuse1", "texture_diffuse2", "texture_specular1"}) {
@@ -44,29 +39,26 @@ TEST_F(Render, MeshesBindTheirTexturesToNumberedSamplersAndTexturesLoadWithTheir
         glGenTextures(1, &textures.back().id);
     }
     const auto quad = makeQuad(textures);
-    for (int round = 0; round < 2; ++round) {
-        quad->draw(shader);
-        for (GLuint unit = 0; unit < 3; ++unit) {
-            glActiveTexture(GL_TEXTURE0 + unit);
-            GLint sampler = -1;
-            glGetUniformiv(shader.programId,
-                           glGetUniformLocation(shader.programId, textures[unit].path.c_str()),
-                           &sampler);
-            EXPECT_EQ(sampler, int(unit));
-            EXPECT_EQ(GLuint(glInteger(GL_TEXTURE_BINDING_2D)), textures[unit].id);
-        }
-        // A draw ends on unit 0, with or without textures.
-        glActiveTexture(GL_TEXTURE3);
-        makeQuad()->draw(shader);
-        EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    quad->draw(shader);
+    for (GLuint unit = 0; unit < 3; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        GLint sampler = -1;
+        glGetUniformiv(shader.programId,
+                       glGetUniformLocation(shader.programId, textures[unit].path.c_str()),
+                       &sampler);
+        EXPECT_EQ(glm::uvec2(sampler, glInteger(GL_TEXTURE_BINDING_2D)),
+                  glm::uvec2(unit, textures[unit].id));
     }
+    // A draw ends on unit 0, with or without textures.
+    glActiveTexture(GL_TEXTURE3);
+    makeQuad()->draw(shader);
+    EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
     // Odd widths: neither row is a multiple of 4 bytes long.
     std::vector<unsigned char> rgb(45), greyAlpha(12);
     std::iota(rgb.begin(), rgb.end(), 0);
     std::iota(greyAlpha.begin(), greyAlpha.end(), 10);
     testsupport::writePng(dir + "/rgb.png", 5, 3, 3, rgb);
     testsupport::writePng(dir + "/ga.png", 3, 2, 2, greyAlpha);
-    writeFile(dir, "junk.png", "not an image");
     const auto loaded = [&](const char* file, GLenum format, std::size_t bytes) {
         std::vector<unsigned char> pixels(bytes);
         glBindTexture(GL_TEXTURE_2D, render::loadTextureFile(file, dir));
@@ -74,15 +66,10 @@ TEST_F(Render, MeshesBindTheirTexturesToNumberedSamplersAndTexturesLoadWithTheir
         glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
     };
-    testsupport::CoutCapture capture;
     // The context's default row alignment, whatever an earlier test left behind.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     EXPECT_EQ(loaded("rgb.png", GL_RGB, 45), rgb);
     EXPECT_EQ(loaded("ga.png", GL_RG, 12), greyAlpha);
-    EXPECT_EQ(capture.text(), "");
-    // A failed image still gets a texture name to bind.
-    EXPECT_NE(render::loadTextureFile("junk.png", dir), 0u);
-    EXPECT_EQ(capture.text(), "Texture failed to load at path: junk.png\n");
     // A material using one image for two maps loads it once, in the role it was first loaded for.
     writeFile(dir, "m.mtl", "newmtl m\nmap_Kd rgb.png\nmap_Ks rgb.png\n");
     const render::Model model(
@@ -107,7 +94,9 @@ struct LitQuad : testsupport::GlTest {
         const testsupport::Target texel(1, 1);
         texel.start(glm::vec4(1.0f));
         white = texel.colors[0];
-        quad = makeQuad({{white, "texture_diffuse", "white"}});
+        // White on unit 0 (the diffuse map) and unit 1 (the specular map).
+        quad =
+            makeQuad({{white, "texture_diffuse", "white"}, {white, "texture_specular", "white"}});
         target = std::make_unique<testsupport::Target>(64, 2);
         camera.position = {0.0f, 0.0f, 2.4f};
     }
@@ -118,8 +107,6 @@ struct LitQuad : testsupport::GlTest {
                                glm::perspective(glm::radians(fovDegrees), 1.0f, 0.1f, 100.0f) *
                                    glm::lookAt(camera.position, glm::vec3(0.0f), {0, 1, 0}));
         program.setUniformMat4("model", model);
-        glActiveTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, white);
         target->start();
         quad->draw(program);
         return target->read(output);
@@ -209,12 +196,8 @@ TEST_F(LitQuad, LampsShineFromWithinAndGlowWhereTheDimSceneDoesNot) {
     // A lamp's light grazing its surface still lights it: lamps read as lit from within.
     only(glm::vec3(0.0f), false, 0, {0.0f, 3.0f, 0.0f});
     EXPECT_GT(draw()[2080].g, 1.0f);
-    // The flashlight does not reach the lamps.
-    only(glm::vec3(0.0f), true);
-    EXPECT_EQ(peak(draw()), 0.0f);
     lights->applySceneLighting(1.0f, camera, false);
-    EXPECT_GT(peak(draw()), 0.0f);
-    EXPECT_EQ(peak(draw(1)), 0.0f);
+    EXPECT_TRUE(peak(draw()) > 0.0f && peak(draw(1)) == 0.0f) << "the dim scene glows";
 }
 
 TEST_F(LitQuad, CoveredFragmentsKeepTheirAmbientASurfaceDoesNotShadowItselfAndOffTheMapNothingIs) {
@@ -228,18 +211,6 @@ TEST_F(LitQuad, CoveredFragmentsKeepTheirAmbientASurfaceDoesNotShadowItselfAndOf
     const glm::mat4 lightSpace = sunMatrix(20.0f, 0.0f);
     const testsupport::Target map(512, 0);
     const render::Shader depth = testsupport::gameProgram("vSimpleDepth.txt", "fSimpleDepth.txt");
-    // Casters into the map: the quad itself, and a small one half a unit in front of its centre.
-    const auto cast = [&](bool withCaster) {
-        map.start();
-        glEnable(GL_DEPTH_TEST);
-        depth.use();
-        depth.setUniformMat4("lightSpaceMatrix", lightSpace);
-        depth.setUniformMat4("model", glm::mat4(1.0f));
-        quad->drawGeometry();
-        depth.setUniformMat4("model", glm::scale(glm::translate(glm::mat4(1.0f), {0, 0, 0.5f}),
-                                                 glm::vec3(withCaster ? 0.2f : 0.0f)));
-        quad->drawGeometry();
-    };
     // Scene lighting with only the sun, its matrix and the map on unit 2.
     const auto sunlit = [&](const glm::mat4& matrix) {
         lights->applySceneLighting(1.0f, camera, false);
@@ -261,19 +232,26 @@ TEST_F(LitQuad, CoveredFragmentsKeepTheirAmbientASurfaceDoesNotShadowItselfAndOf
     // moved 10 units aside, nothing is known about casters: unshadowed.
     EXPECT_EQ(sunlit(sunMatrix(3.0f, 0.0f)), open);
     EXPECT_EQ(sunlit(sunMatrix(20.0f, 10.0f)), open);
-    cast(false);
-    const std::vector<glm::vec4> self = sunlit(lightSpace);
-    int acne = 0;
-    for (std::size_t i = 0; i < self.size(); ++i) acne += self[i].r < open[i].r - 1e-3f;
-    EXPECT_EQ(acne, 0);
-    cast(true);
+    // Casters into the map: the quad itself, and a small one half a unit in front of its centre.
+    map.start();
+    glEnable(GL_DEPTH_TEST);
+    depth.use();
+    depth.setUniformMat4("lightSpaceMatrix", lightSpace);
+    for (const glm::mat4& model :
+         {glm::mat4(1.0f),
+          glm::scale(glm::translate(glm::mat4(1.0f), {0, 0, 0.5f}), glm::vec3(0.2f))}) {
+        depth.setUniformMat4("model", model);
+        quad->drawGeometry();
+    }
+    // The sun is above: the caster's shadow lands below the centre, and in the upper half, far from
+    // it, the quad does not shadow itself.
     const std::vector<glm::vec4> shaded = sunlit(lightSpace);
-    int shadowed = 0;
-    for (std::size_t i = 0; i < shaded.size(); ++i) shadowed += shaded[i].r < 0.5f * open[i].r;
-    // The sun is above: the caster's shadow lands below the centre and leaves the top alone.
-    EXPECT_TRUE(shadowed > 20 && shadowed < 64 * 64 / 8) << shadowed;
-    EXPECT_LT(shaded[5 * 64 + 32].r, 0.5f * open[5 * 64 + 32].r);
-    EXPECT_NEAR(shaded[60 * 64 + 32].r, open[60 * 64 + 32].r, 1e-3f);
+    int shadowed = 0, acne = 0;
+    for (std::size_t i = 0; i < shaded.size(); ++i) {
+        shadowed += shaded[i].r < 0.5f * open[i].r;
+        acne += i >= 32 * 64 && shaded[i].r < open[i].r - 1e-3f;
+    }
+    EXPECT_TRUE(shadowed > 20 && shadowed < 64 * 64 / 8 && acne == 0) << shadowed << ", " << acne;
 }
 
 }  // namespace
