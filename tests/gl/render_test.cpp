@@ -1,5 +1,5 @@
-// The rendering core on a live context: meshes and their texture units, texture loading, and what
-// the lit, lamp, water and shadowed programs draw.
+// The rendering core on a live context: meshes and their texture units, texture and model
+// loading, and what the lit, lamp and shadowed programs draw.
 #include <gtest/gtest.h>
 
 #include <cmath>
