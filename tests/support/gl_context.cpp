@@ -15,9 +15,6 @@ namespace testsupport {
 
 GLFWwindow* sharedGlWindow() {
     static GLFWwindow* const window = []() -> GLFWwindow* {
-        glfwSetErrorCallback([](int code, const char* description) {
-            std::cerr << "GLFW error " << code << ": " << description << std::endl;
-        });
         if (!glfwInit()) return nullptr;
         glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
         glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
@@ -28,45 +25,35 @@ GLFWwindow* sharedGlWindow() {
         if (!made) return nullptr;
         glfwMakeContextCurrent(made);
         glewExperimental = GL_TRUE;
-        if (glewInit() != GLEW_OK) return nullptr;
-        // GLEW can leave a harmless GL_INVALID_ENUM behind on core contexts.
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        return made;
+        return glewInit() == GLEW_OK ? made : nullptr;
     }();
     if (window) glfwMakeContextCurrent(window);
     return window;
 }
 
 Target::Target(int edge, int outputs) : size(edge), colors(static_cast<std::size_t>(outputs)) {
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glCreateFramebuffers(1, &framebuffer);
+    // The colour outputs in order, then the depth texture.
     std::vector<GLenum> attachments;
-    glGenTextures(outputs, colors.data());
-    for (const GLuint color : colors) {
-        glBindTexture(GL_TEXTURE_2D, color);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, size, size, 0, GL_RGBA, GL_FLOAT, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        attachments.push_back(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(attachments.size()));
-        glFramebufferTexture2D(GL_FRAMEBUFFER, attachments.back(), GL_TEXTURE_2D, color, 0);
+    for (int i = 0; i <= outputs; ++i) {
+        GLuint& texture = i < outputs ? colors[static_cast<std::size_t>(i)] : depth;
+        glCreateTextures(GL_TEXTURE_2D, 1, &texture);
+        glTextureStorage2D(texture, 1, i < outputs ? GL_RGBA32F : GL_DEPTH_COMPONENT32F, size,
+                           size);
+        glTextureParameteri(texture, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        attachments.push_back(i < outputs ? GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(i)
+                                          : GL_DEPTH_ATTACHMENT);
+        glNamedFramebufferTexture(framebuffer, attachments.back(), texture, 0);
     }
-    glDrawBuffers(outputs, attachments.data());
-    glGenTextures(1, &depth);
-    glBindTexture(GL_TEXTURE_2D, depth);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
-                 nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depth, 0);
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glNamedFramebufferDrawBuffers(framebuffer, outputs, attachments.data());
+    EXPECT_EQ(glCheckNamedFramebufferStatus(framebuffer, GL_FRAMEBUFFER),
+              GLenum(GL_FRAMEBUFFER_COMPLETE));
 }
 
 void Target::start(const glm::vec4& clear, double clearDepth) const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, size, size);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    for (const GLenum state : {GL_DEPTH_TEST, GL_BLEND, GL_CULL_FACE}) glDisable(state);
     glClearColor(clear.r, clear.g, clear.b, clear.a);
     glClearDepth(clearDepth);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -76,10 +63,8 @@ void Target::start(const glm::vec4& clear, double clearDepth) const {
 
 std::vector<glm::vec4> Target::read(int output) const {
     std::vector<glm::vec4> pixels(static_cast<std::size_t>(size * size));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(output));
-    glReadPixels(0, 0, size, size, GL_RGBA, GL_FLOAT, pixels.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetTextureImage(colors[static_cast<std::size_t>(output)], 0, GL_RGBA, GL_FLOAT,
+                      static_cast<GLsizei>(pixels.size() * sizeof(glm::vec4)), pixels.data());
     return pixels;
 }
 
