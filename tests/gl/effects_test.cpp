@@ -220,7 +220,8 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
     EXPECT_EQ(target.at(scene, 21, 16), centre);
     EXPECT_EQ(target.at(scene, 24, 24) + target.at(scene, 1, 1), glm::vec4(0.0f));
 
-    // Refilling the instance buffer frame after frame raises no driver message.
+    // Refilling the instance buffer frame after frame raises no driver message. A long frame
+    // kills the whole pool (the two respawned die with it): the dead are no longer drawn.
     int messages = 0;
     glDebugMessageCallback(
         [](GLenum, GLenum, GLuint, GLenum, GLsizei, const GLchar*, const void* count) {
@@ -230,6 +231,10 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
     for (int frame = 0; frame < 30; ++frame) generator.draw(camera, 32, 32);
     glDebugMessageCallback(nullptr, nullptr);
     EXPECT_EQ(messages, 0);
+    generator.update(6.0f);
+    target.start();
+    generator.draw(camera, 32, 32);
+    EXPECT_EQ(target.at(target.read(0), 16, 16), glm::vec4(0.0f));
 }
 
 TEST_F(Effects, TextIsDrawnInItsOwnColourWithoutADarkRimAndWithoutTheFontNothingButOneLine) {
