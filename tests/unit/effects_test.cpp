@@ -1,11 +1,9 @@
-// The effects' rules without a GL context: the particle rain, where glyphs land, and the sun's
-// shadow box around the level.
+// The effects' rules without a GL context: the particle rain and where glyphs land.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "effects/particle_pool.h"
-#include "effects/shadow_map.h"
 #include "effects/text_renderer.h"
 
 namespace {
@@ -87,22 +85,6 @@ TEST(TextLayout, AGlyphSitsOnTheBaselineAndMovesThePenByItsWholePixelAdvance) {
                                        {c.box.z, c.box.y, 1, 1}, {c.box.z, c.box.w, 1, 0}};
         for (std::size_t i = 0; i < 6; ++i) {
             EXPECT_LT(glm::length(quad[i] - expected[i]), 1e-4f) << c.pen << " vertex " << i;
-        }
-    }
-}
-
-TEST(SunShadow, TheLightsBoxHoldsTheWalledLevelAndCourtFromTheFloorToTheWallTops) {
-    const auto inMap = [](const glm::vec3& world) {
-        const glm::vec4 clip = effects::computeLightSpaceMatrix() * glm::vec4(world, 1.0f);
-        const glm::vec3 p = glm::vec3(clip) / clip.w * 0.5f + 0.5f;
-        return glm::all(glm::greaterThan(p, glm::vec3(0))) &&
-               glm::all(glm::lessThan(p, glm::vec3(1)));
-    };
-    // The outer walls' corners, floor and tops, the court's back wall included.
-    for (const float x : {-33.5f, 0.0f, 23.0f}) {
-        for (const float z : {-29.5f, 0.0f, 55.0f}) {
-            for (const float y : {0.0f, 22.0f})
-                EXPECT_TRUE(inMap({x, y, z})) << x << "," << y << "," << z;
         }
     }
 }
