@@ -86,10 +86,8 @@ TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
 }
 
 TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
-    app::GameRules rules;
-    app::InputSwitches input;
-    rules.gemsCollected = 2;
-    input.showMenu = true;
+    const app::GameRules rules{.gemsCollected = 2};
+    const app::InputSwitches input{.showMenu = true};
     // The score at the bottom left; the help column from the top, one row of 36 pixels apart.
     const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
     std::string texts;
