@@ -26,8 +26,7 @@ TEST(ParticleRain, EachUpdateRespawnsTwoParticlesIntoFreeSlotsFallingFromTheStri
         // Whole colour steps from 1 to 10; falling (the update subtracts the velocity), small,
         // drifting a tenth as fast.
         const glm::vec3 c(p.color);
-        EXPECT_TRUE(glm::all(glm::greaterThanEqual(c, glm::vec3(1.0f))) &&
-                    glm::all(glm::lessThanEqual(c, glm::vec3(10.0f))) && c == glm::floor(c));
+        EXPECT_TRUE(glm::clamp(c, 1.0f, 10.0f) == c && glm::floor(c) == c);
         EXPECT_EQ(glm::vec2(p.color.a, p.life), glm::vec2(1.0f, 5.0f));
         EXPECT_TRUE(p.velocity.y > 0.0f && p.scale > 0.0f && p.scale <= 0.1f);
         EXPECT_FLOAT_EQ(p.velocity.x, -p.velocity.y * 0.1f);
@@ -54,10 +53,8 @@ TEST(ParticleRain, LivingParticlesAgeFallAndFadeAndOneThatDiesStopsWhereItIs) {
     EXPECT_FLOAT_EQ(living.life, 1.75f);
     EXPECT_LT(glm::length(living.position - glm::vec3(1.05f, 9.625f, -2.025f)), 1e-5f);
     EXPECT_EQ(glm::vec2(living.color.r, living.color.a), glm::vec2(3.0f, 0.9f - 0.125f));
-    for (const std::uint32_t still : {8u, 50u}) {
-        const Particle& p = pool.particles[still];
-        EXPECT_TRUE(p.position == glm::vec3(1, 10, -2) && p.color.a == 0.9f) << still;
-    }
+    for (const Particle& p : {pool.particles[8], pool.particles[50]})
+        EXPECT_TRUE(p.position == glm::vec3(1, 10, -2) && p.color.a == 0.9f) << p.life;
     EXPECT_LT(pool.particles[8].life, 0.0f);
 }
 

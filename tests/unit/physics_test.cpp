@@ -13,6 +13,7 @@ namespace {
 using physics::Actor;
 using physics::Shape;
 using physics::TriggerStatus;
+using Actors = std::vector<Actor*>;
 
 struct World : ::testing::Test {
     void SetUp() override { world.initPhysics(); }
@@ -36,7 +37,7 @@ TEST_F(World, BodiesFallWithGravityBounceWithTheAverageRestitutionAndTheLooseWal
     Actor* body = drop(box(0.5f), {0.0f, 10.0f, 0.0f});
     // A dead box (restitution 0) on the plane (0.6) bounces with 0.3, not their product 0.
     Actor* dead = drop(box(0.5f, 0.0f), {5.0f, 5.5f, 0.0f});
-    std::vector<Actor*> bricks;
+    Actors bricks;
     const auto start = [](std::size_t k) {
         return glm::vec3(13 + static_cast<float>(k % 5), 0.5f + static_cast<float>(k / 5), 15.2f);
     };
@@ -113,14 +114,14 @@ struct Triggers : World {
         if (Actor* accepted = frame()) seen.push_back(accepted);
     }
     // The trigger actors, or the other actors, of every pair reported so far.
-    std::vector<Actor*> reported(Actor* physics::TriggerPair::*which) const {
-        std::vector<Actor*> actors;
+    Actors reported(Actor* physics::TriggerPair::*which) const {
+        Actors actors;
         for (const physics::TriggerPair& pair : callback.all) actors.push_back(pair.*which);
         return actors;
     }
     RecordingCallback callback;
     std::vector<Shape*> shapes;
-    std::vector<Actor*> seen;
+    Actors seen;
 };
 
 TEST_F(Triggers, ThePlayerEnteringAndLeavingIsReportedOnceEachAndABAGivesThreeReports) {
@@ -133,12 +134,11 @@ TEST_F(Triggers, ThePlayerEnteringAndLeavingIsReportedOnceEachAndABAGivesThreeRe
     playerAt(6.1f, 46.1f);
     for (int i = 0; i <= 250; ++i) playerAt(0.0f, 50.0f - 0.1f * static_cast<float>(i));
     for (int i = 0; i <= 200; ++i) playerAt(0.0f, 25.0f + 0.1f * static_cast<float>(i));
-    EXPECT_EQ(seen, (std::vector<Actor*>{corner, a, b, a}));
+    EXPECT_EQ(seen, (Actors{corner, a, b, a}));
     // Found and lost for each passage, the capsule as the other actor; lingering adds nothing.
-    using Pairs = std::vector<Actor*>;
     EXPECT_EQ(reported(&physics::TriggerPair::triggerActor),
-              (Pairs{corner, corner, a, a, b, b, b, b, a, a}));
-    EXPECT_EQ(reported(&physics::TriggerPair::otherActor), Pairs(10, callback.all[0].otherActor));
+              (Actors{corner, corner, a, a, b, b, b, b, a, a}));
+    EXPECT_EQ(reported(&physics::TriggerPair::otherActor), Actors(10, callback.all[0].otherActor));
     for (std::size_t i = 0; i < callback.all.size(); ++i) {
         EXPECT_EQ(callback.all[i].status,
                   i % 2 ? TriggerStatus::TouchLost : TriggerStatus::TouchFound);
@@ -154,9 +154,8 @@ TEST_F(Triggers, LooseBodiesAreReportedInCreationOrderAndNothingIsReportedOfWhat
     Actor* left = drop(box(0.25f), {-3.0f, 2.5f, 0.0f});
     Actor* alsoRight = drop(box(0.25f), {3.0f, 1.5f, 0.5f});
     EXPECT_EQ(frame(), first) << "the game takes the first pair only";
-    using Pairs = std::vector<Actor*>;
-    EXPECT_EQ(reported(&physics::TriggerPair::triggerActor), (Pairs{first, second, second}));
-    EXPECT_EQ(reported(&physics::TriggerPair::otherActor), (Pairs{left, right, alsoRight}));
+    EXPECT_EQ(reported(&physics::TriggerPair::triggerActor), (Actors{first, second, second}));
+    EXPECT_EQ(reported(&physics::TriggerPair::otherActor), (Actors{left, right, alsoRight}));
     // Removed while touching: no lost report, nor for a body removed from inside a trigger.
     world.removeActor(first);
     world.removeActor(right);
