@@ -85,9 +85,8 @@ TEST(Rules, AGemCountsOnceABodyInAHazardLosesForGoodAndThreeGemsWinOverTheSpikes
     report(g.actors.gemShapes[0], g.actors.gemActors[0]);
     // With two gems, a loose box dropped into the water's zone, far from the player, loses.
     h.skipIntro();
-    const physics::Material material = g.world.defaultMaterial;
-    g.world.createDynamicActor(g.world.createBoxShape(glm::vec3(0.3f), material, false),
-                               {5.0f, 4.0f, 1.5f}, 10.0f);
+    physics::Shape* box = g.world.createBoxShape(glm::vec3(0.3f), g.world.defaultMaterial, false);
+    g.world.createDynamicActor(box, {5.0f, 4.0f, 1.5f}, 10.0f);
     for (int i = 0; i < 120 && g.rules.gameState == app::GameState::Playing; ++i) h.frame();
     EXPECT_TRUE(g.rules.gameState == app::GameState::Lost && !g.rules.spikesTouched);
     // Nothing brings a lost game back; three gems in the frame of the spikes win.
