@@ -86,10 +86,8 @@ TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
 }
 
 TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
-    app::GameRules rules;
-    app::InputSwitches input;
-    rules.gemsCollected = 2;
-    input.showMenu = true;
+    const app::GameRules rules{.gemsCollected = 2};
+    const app::InputSwitches input{.showMenu = true};
     // The score at the bottom left; the help column from the top, one row of 36 pixels apart.
     const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
     std::string texts;
@@ -106,31 +104,28 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     // Odd sizes are divided first: 1366 / 40 = 34, 767 / 20 = 38 rows of 38.
     const app::TextLine menu = app::overlayLines(rules, input, 1366, 767)[1];
     EXPECT_EQ(glm::vec2(menu.x, menu.y), glm::vec2(34.0f, 38.0f * 19.0f));
-    const std::vector<app::TextLine> intro = app::introLines(1280, 720);
-    ASSERT_EQ(intro.size(), 2u);
-    EXPECT_EQ(intro[0].text + "|" + intro[1].text, "Collect the gems|or die trying!");
+    const auto intro = app::introLines(1280, 720);
     const auto won = app::endScreenLines(app::GameState::Won, 1366, 767);
     const auto lost = app::endScreenLines(app::GameState::Lost, 1280, 720);
-    ASSERT_EQ(won.size() + lost.size(), 2u);
-    EXPECT_EQ(won[0].text + "|" + lost[0].text, "You are the WINNER!!|GAME OVER");
+    ASSERT_EQ(intro.size() + won.size() + lost.size(), 4u);
+    EXPECT_EQ(intro[0].text + "|" + intro[1].text + "|" + won[0].text + "|" + lost[0].text,
+              "Collect the gems|or die trying!|You are the WINNER!!|GAME OVER");
     EXPECT_EQ(glm::vec4(won[0].x, won[0].y, lost[0].x, lost[0].y), glm::vec4(593, 383, 550, 360));
     EXPECT_TRUE(app::endScreenLines(app::GameState::Playing, 1280, 720).empty());
 }
 
 TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
-    const struct {
-        GLenum source, type, severity;
-        const char* names;
-    } cases[] = {{GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, GL_DEBUG_SEVERITY_NOTIFICATION,
-                  "API, Type = Other, Severity = Unknown"},
-                 {GL_DEBUG_SOURCE_OTHER, GL_DEBUG_TYPE_PERFORMANCE, GL_DEBUG_SEVERITY_MEDIUM,
-                  "Other, Type = Performance, Severity = Medium"},
-                 {0xFFFF, GL_DEBUG_TYPE_MARKER, GL_DEBUG_SEVERITY_LOW,
-                  "Unknown, Type = Unknown, Severity = Low"}};
-    for (const auto& c : cases) {
+    const std::tuple<GLenum, GLenum, GLenum, const char*> cases[] = {
+        {GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, GL_DEBUG_SEVERITY_NOTIFICATION,
+         "API, Type = Other, Severity = Unknown"},
+        {GL_DEBUG_SOURCE_OTHER, GL_DEBUG_TYPE_PERFORMANCE, GL_DEBUG_SEVERITY_MEDIUM,
+         "Other, Type = Performance, Severity = Medium"},
+        {0xFFFF, GL_DEBUG_TYPE_MARKER, GL_DEBUG_SEVERITY_LOW,
+         "Unknown, Type = Unknown, Severity = Low"}};
+    for (const auto& [source, type, severity, names] : cases) {
         // Only up to the message's terminating zero.
-        EXPECT_EQ(app::formatDebugMessage(c.source, c.type, 4294967295u, c.severity, "ab\0cd"),
-                  std::string("OpenGL Error: ab [Source = ") + c.names + ", ID = 4294967295]");
+        EXPECT_EQ(app::formatDebugMessage(source, type, 4294967295u, severity, "ab\0cd"),
+                  std::string("OpenGL Error: ab [Source = ") + names + ", ID = 4294967295]");
     }
 }
 

@@ -1,5 +1,5 @@
-// The committed assets: the generator makes them byte for byte, and the models fit where the game
-// places them, with hazards a player can see and keep out of.
+// The committed assets: the generator makes them byte for byte, the statue stands where the game
+// places it, and hazards are tanks a player can see and keep out of.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,41 +27,22 @@ TEST(Assets, TheGeneratorMakesTheCommittedTreeByteForByte) {
     std::filesystem::remove_all(out);
 }
 
-struct Box3 {
-    glm::vec3 lo{1e9f}, hi{-1e9f};
-};
-
-// The model at `path` as the game loads it, its bounds where `placed` puts it.
-Box3 boundsOf(const char* path, const glm::mat4& placed, std::size_t* triangles = nullptr) {
-    const render::Model model(kAssets + path, render::ModelUpload::CpuOnly);
-    EXPECT_EQ(model.meshCount(), 1u) << path;
-    if (triangles) *triangles = model.indexList().size() / 3;
-    Box3 b;
-    for (const glm::vec3& p : model.positionList()) {
-        b.lo = glm::min(b.lo, glm::vec3(placed * glm::vec4(p, 1.0f)));
-        b.hi = glm::max(b.hi, glm::vec3(placed * glm::vec4(p, 1.0f)));
-    }
-    return b;
-}
-
-TEST(Assets, TheModelsFitWhereTheGamePlacesThem) {
-    // Each gem fits inside its trigger; the platform's deck is 4 × 10, its top where it moves.
-    for (int gem = 0; gem < 3; ++gem) {
-        const Box3 b = boundsOf(app::kGemModel, layout::gemMatrix(gem));
-        const glm::vec3 at = layout::kGemPositions[static_cast<std::size_t>(gem)];
-        EXPECT_TRUE(glm::all(glm::greaterThanEqual(b.lo, at - 0.8f)) &&
-                    glm::all(glm::lessThanEqual(b.hi, at + 0.8f)) && b.hi.x - b.lo.x > 1.0f);
-    }
-    const Box3 deck = boundsOf(app::kPlatformModel, layout::platformMatrix(layout::kPlatformStart));
-    EXPECT_LT(glm::length((deck.hi - deck.lo) - glm::vec3(4.0f, 0.5f, 10.0f)), 0.02f);
-    EXPECT_NEAR(deck.hi.y, 5.25f, 0.01f);
-    // The statue stands on the court's floor, over 3 units tall, clear of the front wall, smooth
-    // enough to mirror the sky; the speech bubble floats above it.
-    std::size_t triangles = 0;
-    const Box3 statue = boundsOf(app::kStatueModel, layout::statueMatrix(), &triangles);
-    EXPECT_NEAR(statue.lo.y, 0.0f, 0.01f);
-    EXPECT_TRUE(statue.hi.y > 3.0f && statue.lo.z > 15.7f && triangles > 2000u);
-    EXPECT_GT(boundsOf(app::kSpeechModel, layout::speechMatrix()).lo.y, statue.hi.y);
+TEST(Assets, TheStatueStandsOnTheCourtsFloorClearOfTheWallUnderItsSpeechBubble) {
+    // A model as the game loads it: its bounds where `placed` puts it, and its triangles.
+    const auto bounds = [](const char* path, const glm::mat4& placed) {
+        const render::Model model(kAssets + path, render::ModelUpload::CpuOnly);
+        glm::vec3 lo(1e9f), hi(-1e9f);
+        for (const glm::vec3& p : model.positionList()) {
+            lo = glm::min(lo, glm::vec3(placed * glm::vec4(p, 1.0f)));
+            hi = glm::max(hi, glm::vec3(placed * glm::vec4(p, 1.0f)));
+        }
+        return std::tuple(lo, hi, model.indexList().size() / 3);
+    };
+    // Over 3 units tall, clear of the front wall, smooth enough to mirror the sky.
+    const auto [lo, hi, triangles] = bounds(app::kStatueModel, layout::statueMatrix());
+    EXPECT_NEAR(lo.y, 0.0f, 0.01f);
+    EXPECT_TRUE(hi.y > 3.0f && lo.z > 15.7f && triangles > 2000u);
+    EXPECT_GT(std::get<0>(bounds(app::kSpeechModel, layout::speechMatrix())).y, hi.y);
 }
 
 // Heights of the level's surfaces crossing the vertical line through (x, z), and the ground's.

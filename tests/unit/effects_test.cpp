@@ -1,11 +1,7 @@
-// The effects' rules without a GL context: the particle rain, where glyphs land, and the sun's
-// shadow box around the level.
+// The effects' rules without a GL context: the particle rain and where glyphs land.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "effects/particle_pool.h"
-#include "effects/shadow_map.h"
 #include "effects/text_renderer.h"
 
 namespace {
@@ -14,13 +10,9 @@ using effects::Particle;
 using effects::ParticlePool;
 
 TEST(ParticleRain, EachUpdateRespawnsTwoParticlesIntoFreeSlotsFallingFromTheStripAboveTheWater) {
-    // The generator is never seeded: every run rains the same.
-    ParticlePool pool(100), twin(100);
-    for (ParticlePool* p : {&pool, &twin}) {
-        std::srand(3);
-        for (Particle& particle : p->particles) particle.life = 0.0f;
-        for (int update = 0; update < 50; ++update) p->update(0.0f);
-    }
+    ParticlePool pool(100);
+    for (Particle& particle : pool.particles) particle.life = 0.0f;
+    for (int update = 0; update < 50; ++update) pool.update(0.0f);
     glm::vec3 lo(1e9f), hi(-1e9f);
     for (const Particle& p : pool.particles) {
         lo = glm::min(lo, p.position);
@@ -28,18 +20,15 @@ TEST(ParticleRain, EachUpdateRespawnsTwoParticlesIntoFreeSlotsFallingFromTheStri
         // Whole colour steps from 1 to 10; falling (the update subtracts the velocity), small,
         // drifting a tenth as fast.
         const glm::vec3 c(p.color);
-        EXPECT_TRUE(glm::all(glm::greaterThanEqual(c, glm::vec3(1.0f))) &&
-                    glm::all(glm::lessThanEqual(c, glm::vec3(10.0f))) && c == glm::floor(c));
+        EXPECT_TRUE(glm::clamp(c, 1.0f, 10.0f) == c && glm::floor(c) == c);
         EXPECT_EQ(glm::vec2(p.color.a, p.life), glm::vec2(1.0f, 5.0f));
         EXPECT_TRUE(p.velocity.y > 0.0f && p.scale > 0.0f && p.scale <= 0.1f);
         EXPECT_FLOAT_EQ(p.velocity.x, -p.velocity.y * 0.1f);
     }
-    // Two a frame, slot after slot: 50 updates filled all 100 with different drops, as the twin.
+    // Two a frame, slot after slot: 50 updates filled all 100 with different drops.
     EXPECT_TRUE(lo.x >= -5.0f && hi.x <= -0.05f && lo.z >= -2.45f && hi.z <= 2.5f);
     EXPECT_TRUE(lo.y == 20.0f && hi.y == 20.0f && hi.x - lo.x > 4.0f && hi.z - lo.z > 4.0f);
     EXPECT_EQ(pool.lastUsedParticle, 99u);
-    for (std::size_t i = 0; i < 100; ++i)
-        EXPECT_EQ(pool.particles[i].position, twin.particles[i].position) << i;
 }
 
 TEST(ParticleRain, LivingParticlesAgeFallAndFadeAndOneThatDiesStopsWhereItIs) {
@@ -56,10 +45,8 @@ TEST(ParticleRain, LivingParticlesAgeFallAndFadeAndOneThatDiesStopsWhereItIs) {
     EXPECT_FLOAT_EQ(living.life, 1.75f);
     EXPECT_LT(glm::length(living.position - glm::vec3(1.05f, 9.625f, -2.025f)), 1e-5f);
     EXPECT_EQ(glm::vec2(living.color.r, living.color.a), glm::vec2(3.0f, 0.9f - 0.125f));
-    for (const std::uint32_t still : {8u, 50u}) {
-        const Particle& p = pool.particles[still];
-        EXPECT_TRUE(p.position == glm::vec3(1, 10, -2) && p.color.a == 0.9f) << still;
-    }
+    for (const Particle& p : {pool.particles[8], pool.particles[50]})
+        EXPECT_TRUE(p.position == glm::vec3(1, 10, -2) && p.color.a == 0.9f) << p.life;
     EXPECT_LT(pool.particles[8].life, 0.0f);
 }
 
@@ -87,22 +74,6 @@ TEST(TextLayout, AGlyphSitsOnTheBaselineAndMovesThePenByItsWholePixelAdvance) {
                                        {c.box.z, c.box.y, 1, 1}, {c.box.z, c.box.w, 1, 0}};
         for (std::size_t i = 0; i < 6; ++i) {
             EXPECT_LT(glm::length(quad[i] - expected[i]), 1e-4f) << c.pen << " vertex " << i;
-        }
-    }
-}
-
-TEST(SunShadow, TheLightsBoxHoldsTheWalledLevelAndCourtFromTheFloorToTheWallTops) {
-    const auto inMap = [](const glm::vec3& world) {
-        const glm::vec4 clip = effects::computeLightSpaceMatrix() * glm::vec4(world, 1.0f);
-        const glm::vec3 p = glm::vec3(clip) / clip.w * 0.5f + 0.5f;
-        return glm::all(glm::greaterThan(p, glm::vec3(0))) &&
-               glm::all(glm::lessThan(p, glm::vec3(1)));
-    };
-    // The outer walls' corners, floor and tops, the court's back wall included.
-    for (const float x : {-33.5f, 0.0f, 23.0f}) {
-        for (const float z : {-29.5f, 0.0f, 55.0f}) {
-            for (const float y : {0.0f, 22.0f})
-                EXPECT_TRUE(inMap({x, y, z})) << x << "," << y << "," << z;
         }
     }
 }

@@ -41,27 +41,21 @@ TEST(ModelFiles, EveryGoodMeshReachesTheCollisionListsWithIndicesShiftedPastTheO
         farCorner = farCorner || positions[indices[i]] == glm::vec3(1, 1, 1);
     }
     EXPECT_TRUE(farCorner);
-    // Without texture coordinates: zero coordinates and a unit tangent across the normal.
-    for (const render::Vertex& v : model.vertices) {
-        EXPECT_EQ(v.texCoords, glm::vec2(0.0f));
-        EXPECT_NEAR(glm::length(v.tangent) + std::abs(glm::dot(v.normal, v.tangent)), 1.0f, 1e-5f);
-    }
 }
 
 TEST(ModelFiles, UnusableMeshesGetOneLineAndNoGeometry) {
     const std::string cases[][3] = {
-        {"collinear.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n", "mesh 0 has no triangles"},
-        {"repeated.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 1 2\n", "mesh 0 has no triangles"},
-        {"lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n", "mesh 0 has no triangles"},
-        {"inf.obj", "v 1e999 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "mesh 0 has non-finite"}};
-    for (const auto& c : cases) {
+        {"collinear.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n", "no triangles"},
+        {"repeated.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 1 2\n", "no triangles"},
+        {"lines.obj", "v 0 0 0\nv 1 0 0\nl 1 2\n", "no triangles"},
+        {"inf.obj", "v 1e999 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "non-finite vertex coordinates"}};
+    for (const auto& [name, text, why] : cases) {
         std::string out;
-        const render::Model model = load(c[0], c[1], out);
-        EXPECT_EQ(out.rfind("ERROR::ASSIMP:: ", 0), 0u) << c[0] << ": " << out;
-        EXPECT_EQ(out.find('\n'), out.size() - 1) << c[0] << ": " << out;
-        EXPECT_NE(out.find(c[2]), std::string::npos) << out;
+        const render::Model model = load(name, text, out);
+        EXPECT_EQ(out,
+                  "ERROR::ASSIMP:: " + model.directory + "/" + name + ": mesh 0 has " + why + "\n");
         EXPECT_TRUE(!model.loaded() && model.positionList().empty() && model.indexList().empty())
-            << c[0];
+            << name;
     }
 }
 
