@@ -27,21 +27,14 @@ app::MeshLists boxLists(const std::string& name, const glm::vec3& lo, const glm:
     return lists;
 }
 
-app::MeshLists floorLists(const std::string& name, float half, float y) {
-    app::MeshLists lists;
-    lists.modelPath = name;
-    lists.points = {{-half, y, -half}, {half, y, -half}, {half, y, half}, {-half, y, half}};
-    lists.indices = {0, 2, 1, 0, 3, 2};
-    return lists;
-}
-
 app::LevelGeometry realLevelGeometry() {
     return app::loadLevelGeometry(std::string(GLIMMER_SOURCE_DIR) + "/assets/");
 }
 
 app::LevelGeometry simpleLevelGeometry() {
     return app::LevelGeometry{
-        floorLists("floor", 200.0f, 0.0f), boxLists("brick", glm::vec3(-1.0f), glm::vec3(1.0f)),
+        boxLists("floor", {-200.0f, -1.0f, -200.0f}, {200.0f, 0.0f, 200.0f}),
+        boxLists("brick", glm::vec3(-1.0f), glm::vec3(1.0f)),
         boxLists("platform", glm::vec3(-1.0f, -0.25f, -1.0f), glm::vec3(1.0f, 0.25f, 1.0f))};
 }
 

@@ -14,13 +14,11 @@ namespace testsupport {
 app::MeshLists boxLists(const std::string& name, const glm::vec3& minCorner,
                         const glm::vec3& maxCorner);
 
-// A flat square floor at height y, 2*half wide, centred on the origin.
-app::MeshLists floorLists(const std::string& name, float half, float y);
-
 // The collision lists of the three cooked models, read from the committed assets without GL.
 app::LevelGeometry realLevelGeometry();
 
-// Simple stand-ins: a large floor for the level, the unit cube for brick and platform.
+// Simple stand-ins: a large slab whose top is the floor for the level, the unit cube for brick
+// and platform.
 app::LevelGeometry simpleLevelGeometry();
 
 // Why the game's state is unsound, or "": every body and the view finite, the player's feet

@@ -145,17 +145,6 @@ TEST(Playthrough, EachHazardZoneAndTheSpikesLose) {
     }
 }
 
-TEST(Playthrough, WalkingIntoTheWaterTankWithAJumpLoses) {
-    HeadlessGame h(level());
-    h.skipIntro();
-    Pilot pilot(h, 1.0 / 60.0);
-    for (size_t i = 1; i <= 7; ++i)
-        ASSERT_TRUE(pilot.walkTo(route::kRoute[i].x, route::kRoute[i].z));
-    // Beside the tank at (-11.5, -8): run at its rim and jump over.
-    pilot.runAndJump(5.0f, 1.5f, 4.0);
-    EXPECT_EQ(h.game->rules.gameState, GameState::Lost);
-}
-
 TEST(Playthrough, WalkingIntoTheLooseWallFromTheCourtKnocksItOverAndLeadsIntoTheArena) {
     for (const float x : {13.0f, 15.0f, 17.0f}) {
         HeadlessGame h(level());
