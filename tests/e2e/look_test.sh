@@ -85,8 +85,7 @@ shot glow_on "${glow_pose[@]}"
 shot glow_off "${glow_pose[@]}" --no-bloom
 read -r gx gy <<<"$(probe glow_on 1)"
 box="120x120+$((gx - 60))+$((gy - 60))"
-convert "$OUT/glow_on.png" -crop "$box" +repage "$OUT/glow_on_box.png"
-convert "$OUT/glow_off.png" -crop "$box" +repage "$OUT/glow_off_box.png"
+for s in on off; do convert "$OUT/glow_$s.png" -crop "$box" +repage "$OUT/glow_${s}_box.png"; done
 convert "$OUT/glow_off_box.png" -fx 'max(r,max(g,b))' -threshold 90% -negate "$OUT/glow_ring.png"
 ring=$(convert "$OUT/glow_ring.png" -format '%[fx:mean]' info:)
 # Mean of (with - without) over the ring, stored around 0.5 so negative values survive.

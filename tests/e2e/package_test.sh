@@ -39,7 +39,8 @@ for width in 1280 1000; do
     start_game
     wid="$(find_window)"
     [[ "$(xdotool getwindowgeometry "$wid")" == *" ${width}x720"* ]] || fail "not ${width}x720"
-    close_with_escape "$wid"
+    escape_until_gone "$wid"
+    [[ "$STATUS" == 0 ]] || fail "Escape: status $STATUS, want 0"
     [[ -f "$own" && ! -L "$own" ]] || fail "no settings at $own"
     sed -i 's/^width=.*/width=1000/' "$own"
 done

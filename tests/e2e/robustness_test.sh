@@ -38,8 +38,7 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
             wait_exit 5
             problem="no window, or it stopped while playing (exit status $STATUS)"
         else
-            xdotool key --window "$wid" Escape
-            wait_exit 60
+            escape_until_gone "$wid"
             [[ "$STATUS" == 0 ]] || problem="Escape gave exit status $STATUS, want 0"
         fi
         does="goes on playing; Escape exits with status 0"
@@ -53,11 +52,8 @@ for entry in "${ROBUSTNESS_CASES[@]}"; do
         grep -qF -- "$message" <<<"$output" || problem="${problem:+$problem; }no line with \"$message\""
         says="\`$message\`"
     fi
-    if [[ -n "$problem" ]]; then
-        echo "FAIL: $name: $problem" >&2
-        head -8 <<<"$output" >&2
-        failures=$((failures + 1))
-    fi
+    [[ -z "$problem" ]] ||
+        { echo "FAIL: $name: $problem"; head -8 <<<"$output"; failures=$((failures + 1)); } >&2
     echo "| $name | $says | $does |" >>"$table"
 done
 if ! diff -u "$ROOT/docs/robustness.md" "$table"; then

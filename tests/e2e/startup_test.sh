@@ -8,7 +8,8 @@ window_of_size() {
     wid="$(find_window)"
     geometry="$(xdotool getwindowgeometry "$wid" | awk '/Geometry/ {print $2}')"
     [[ "$geometry" == "$1" ]] || fail "the window is $geometry, want $1"
-    close_with_escape "$wid"
+    escape_until_gone "$wid"
+    [[ "$STATUS" == 0 ]] || fail "Escape: status $STATUS, want 0"
 }
 
 echo "case: a 1280x720 window that Escape closes"

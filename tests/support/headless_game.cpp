@@ -1,6 +1,7 @@
 // Headless game set-up for logic tests and the playthroughs.
 #include "support/headless_game.h"
 
+#include <cfloat>
 #include <cmath>
 #include <sstream>
 
@@ -41,7 +42,7 @@ app::LevelGeometry simpleLevelGeometry() {
 namespace {
 
 bool finite(const glm::vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    return glm::all(glm::lessThanEqual(glm::abs(v), glm::vec3(FLT_MAX)));
 }
 
 // The arena, the strip of the front wall between it and the court, and the court (x, z).

@@ -17,8 +17,6 @@ using app::GameState;
 using testsupport::HeadlessGame;
 namespace route = assetgen::route;
 
-constexpr float kDegrees = 57.29578f;
-
 // A player at the keyboard: aims with the mouse, holds keys, presses Space. Everything goes
 // through the same handlers the GLFW callbacks call; only time is fake. After every frame the
 // game's state must be sound; the first fault is kept.
@@ -26,6 +24,8 @@ struct Pilot {
     Pilot(HeadlessGame& h, double dt) : h(h), dt(dt) { h.cursor(cursor.x, cursor.y); }
 
     glm::vec3 feet() const { return glm::vec3(h.game->player.controller->getFootPosition()); }
+    // From the feet to (x, z), level.
+    glm::vec2 to(float x, float z) const { return glm::vec2(x - feet().x, z - feet().z); }
     bool playing() const { return h.game->rules.gameState == GameState::Playing; }
     double seconds() const { return h.clock.seconds; }
     void frame() {
@@ -41,13 +41,10 @@ struct Pilot {
     }
     // Turns the view by mouse travel so that it looks towards (x, z).
     void aimAt(float x, float z) {
-        const glm::vec2 d = glm::vec2(x, z) - glm::vec2(feet().x, feet().z);
+        const glm::vec2 d = to(x, z);
         const physics::Camera& camera = h.game->player.camera;
-        if (glm::length(d) > 1e-3f) {
-            moveMouse(std::remainder(std::atan2(d.y, d.x) * kDegrees - camera.yaw, 360.0f) /
-                          camera.mouseSensitivity,
-                      0.0);
-        }
+        const float turn = std::remainder(glm::degrees(std::atan2(d.y, d.x)) - camera.yaw, 360.0f);
+        if (glm::length(d) > 1e-3f) moveMouse(turn / camera.mouseSensitivity, 0.0);
     }
     void hold(int key, bool down) {
         if (down == (h.platform.held.count(key) > 0)) return;
@@ -63,9 +60,7 @@ struct Pilot {
     // Walks to (x, z) in a straight line. False when it takes longer than it should.
     bool walkTo(float x, float z) {
         const float tolerance = std::max(0.15f, static_cast<float>(15.0 * dt) * 0.6f);
-        const auto away = [&] {
-            return glm::length(glm::vec2(x, z) - glm::vec2(feet().x, feet().z));
-        };
+        const auto away = [&] { return glm::length(to(x, z)); };
         const double limit = seconds() + away() / 15.0 * 1.6 + 1.0;
         while (playing() && seconds() < limit && away() > tolerance) {
             // The turn and a key press reach the game when this frame polls events, after this
@@ -151,15 +146,14 @@ TEST(Playthrough, WalkingIntoTheLooseWallFromTheCourtKnocksItOverAndLeadsIntoThe
         h.skipIntro();
         Pilot pilot(h, 1.0 / 60.0);
         h.game->player.controller->setFootPosition(glm::dvec3(x, 0.0, 20.0));
+        const auto brick = [&](size_t k) {
+            return h.game->world.actorPosition(h.game->actors.wallBricks[k]);
+        };
         std::vector<glm::vec3> standing;
-        for (physics::Actor* brick : h.game->actors.wallBricks)
-            standing.push_back(h.game->world.actorPosition(brick));
+        for (size_t k = 0; k < 25; ++k) standing.push_back(brick(k));
         const auto fallen = [&] {
             int count = 0;
-            for (size_t k = 0; k < standing.size(); ++k) {
-                count += glm::length(h.game->world.actorPosition(h.game->actors.wallBricks[k]) -
-                                     standing[k]) > 0.5f;
-            }
+            for (size_t k = 0; k < 25; ++k) count += glm::length(brick(k) - standing[k]) > 0.5f;
             return count;
         };
         pilot.aimAt(x, 0.0f);

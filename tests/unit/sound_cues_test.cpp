@@ -39,9 +39,8 @@ Start hold(std::vector<int> keys) {
     };
 }
 
-Start feetAt(const glm::vec3& feet) {
-    return
-        [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(glm::dvec3(feet)); };
+Start feetAt(const glm::dvec3& feet) {
+    return [feet](HeadlessGame& h) { h.game->player.controller->setFootPosition(feet); };
 }
 
 // Walks for a second, then lets W go, or presses Space and waits for the jump to leave the ground.
@@ -56,11 +55,9 @@ Start walkThen(bool jump) {
 
 // Column c of the brick wall loses its c + 1 lowest bricks: four knocks within half a second.
 void undermineWall(HeadlessGame& h) {
-    for (std::size_t c = 0; c < 4; ++c) {
-        for (std::size_t row = 0; row <= c; ++row) {
+    for (std::size_t c = 0; c < 4; ++c)
+        for (std::size_t row = 0; row <= c; ++row)
             h.game->world.removeActor(h.game->actors.wallBricks[row * 5 + c]);
-        }
-    }
 }
 
 TEST(SoundCues, HowOftenEachSoundComes) {
