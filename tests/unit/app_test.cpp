@@ -57,17 +57,18 @@ TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroAndEachKeyWalksItsOwnWay) {
     // Travel counts from where the cursor was during the intro: 0.2 degrees a pixel, up raises
     // the pitch.
     h.skipIntro();
-    app::handleCursor(*h.game, 610.0, 390.0);
-    EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(-90.0f + 2.0f, 2.0f));
-    // Each movement key walks its own way (the view looks along -z, so right is +x).
+    app::handleCursor(*h.game, 825.0, 390.0);
+    EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(-90.0f + 45.0f, 2.0f));
+    // Each movement key walks its own way along the ground, a quarter unit a frame (15 a second),
+    // and no other: the view at a yaw of -45 looks along (1, -1), so right is (1, 1).
     const std::pair<int, glm::vec2> keys[] = {
-        {GLFW_KEY_W, {0, -1}}, {GLFW_KEY_S, {0, 1}}, {GLFW_KEY_A, {-1, 0}}, {GLFW_KEY_D, {1, 0}}};
+        {GLFW_KEY_W, {1, -1}}, {GLFW_KEY_S, {-1, 1}}, {GLFW_KEY_A, {-1, -1}}, {GLFW_KEY_D, {1, 1}}};
     for (const auto& [key, way] : keys) {
         h.platform.held = {key};
         const glm::vec3 before = camera.position;
         h.frame();
-        const glm::vec3 moved = camera.position - before;
-        EXPECT_GT(glm::dot(glm::vec2(moved.x, moved.z), way), 0.2f) << key;
+        const glm::vec3 moved = (camera.position - before) * 4.0f;
+        EXPECT_LT(glm::length(glm::vec2(moved.x, moved.z) - glm::normalize(way)), 0.04f) << key;
     }
 }
 
