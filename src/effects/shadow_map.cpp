@@ -116,12 +116,6 @@ glm::mat4 computeLightSpaceMatrix() {
     return lightProjection * lightView();
 }
 
-void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
-                     const ShadowTarget& target) {
-    prepareShadowPass(depthShader, lightSpaceMatrix, target);
-    glClear(GL_DEPTH_BUFFER_BIT);
-}
-
 TexelRect boxTexels(const glm::mat4& lightSpaceMatrix, const glm::mat4& model, const glm::vec3& low,
                     const glm::vec3& high) {
     const glm::mat4 toLight = lightSpaceMatrix * model;

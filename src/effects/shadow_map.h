@@ -51,11 +51,6 @@ ShadowTarget createShadowTarget();
 // view.
 glm::mat4 computeLightSpaceMatrix();
 
-// Readies the depth pass: sets "lightSpaceMatrix", binds and clears the target, turns on the
-// polygon offset and front-face culling. The caller then draws each caster with "model" set.
-void beginShadowPass(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
-                     const ShadowTarget& target);
-
 // Ends the depth pass: back-face culling, no offset, the window's framebuffer bound and given its
 // viewport of width x height pixels (not cleared: the frame clears it where it draws into it).
 void endShadowPass(int width, int height);
@@ -95,8 +90,8 @@ public:
 
     // The depth pass of a frame, `casters` in their drawing order. Everything is redrawn when
     // `redrawAll` is set, on the first call, after invalidate(), and when the light's matrix, the
-    // face culling or the polygon mode differ from the last call's. Leaves the pass's state as
-    // beginShadowPass does; endShadowPass follows.
+    // face culling or the polygon mode differ from the last call's. Leaves the target bound with
+    // the polygon offset and front-face culling on; endShadowPass follows.
     void draw(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
               const std::vector<ShadowCaster>& casters, bool redrawAll);
     // Someone else drew into the target: the next draw starts from a cleared map.

@@ -28,11 +28,10 @@ constexpr glm::u8vec3 kFaceColors[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255
 struct Effects : testsupport::GlTest {};
 
 TEST_F(Effects, TheShadowPassCullsFrontFacesPushesDepthsBackAndGivesTheWindowBackAsItFoundIt) {
-    const effects::ShadowTarget target = effects::createShadowTarget();
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    effects::beginShadowPass(gameProgram("vSimpleDepth.txt", "fSimpleDepth.txt"),
-                             effects::computeLightSpaceMatrix(), target);
+    effects::ShadowMap map;
+    map.target = effects::createShadowTarget();
+    map.draw(gameProgram("vSimpleDepth.txt", "fSimpleDepth.txt"),
+             effects::computeLightSpaceMatrix(), {}, true);
     // Front faces culled (the casters' backs write depth) and depths pushed back.
     EXPECT_EQ(glm::ivec2(glInteger(GL_CULL_FACE_MODE), glIsEnabled(GL_POLYGON_OFFSET_FILL)),
               glm::ivec2(GL_FRONT, GL_TRUE));
@@ -43,8 +42,7 @@ TEST_F(Effects, TheShadowPassCullsFrontFacesPushesDepthsBackAndGivesTheWindowBac
         std::vector<GLint>({glInteger(GL_FRAMEBUFFER_BINDING), viewport[2], viewport[3],
                             glInteger(GL_CULL_FACE_MODE), glIsEnabled(GL_POLYGON_OFFSET_FILL)}),
         std::vector<GLint>({0, 64, 48, GL_BACK, GL_FALSE}));
-    glDeleteTextures(1, &target.depthMap);
-    glDeleteFramebuffers(1, &target.framebuffer);
+    glDeleteTextures(1, &map.target.depthMap);
 }
 
 TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
