@@ -14,6 +14,10 @@ namespace app {
 namespace {
 
 constexpr const char* kKeys[] = {"width", "height", "refresh_rate", "fullscreen", "brightness"};
+// Looked for only in lines that hold none of the keys above, in this order. None of these names
+// contains one of those, so a line with one of the five is read exactly as without them.
+constexpr const char* kOptionalKeys[] = {"mouse_sensitivity", "field_of_view", "invert_look",
+                                         "volume", "render_scale"};
 
 std::string badValueMessage(const std::string& key, const std::string& value) {
     return "Invalid value for setting " + key + ": \"" + value + "\"";
@@ -44,6 +48,43 @@ bool parseFloat(const std::string& value, float& out) {
     return true;
 }
 
+bool parseFloatIn(const std::string& value, float low, float high, float& out) {
+    float parsed = 0.0f;
+    if (!parseFloat(value, parsed) || parsed < low || parsed > high) return false;
+    out = parsed;
+    return true;
+}
+
+// Index of the first of `keys` found in the line, or -1.
+template <std::size_t N>
+int keyIn(const std::string& line, const char* const (&keys)[N]) {
+    for (std::size_t k = 0; k < N; ++k) {
+        if (line.find(keys[k]) != std::string::npos) return static_cast<int>(k);
+    }
+    return -1;
+}
+
+bool parseOptional(int keyIndex, const std::string& value, Settings& settings) {
+    switch (keyIndex) {
+        case 0: {
+            // Above zero: a sensitivity of 0 would leave the mouse without effect.
+            float sensitivity = 0.0f;
+            if (!parseFloatIn(value, 0.0f, 5.0f, sensitivity) || !(sensitivity > 0.0f)) return false;
+            settings.mouse_sensitivity = sensitivity;
+            return true;
+        }
+        case 1: return parseFloatIn(value, 30.0f, 110.0f, settings.field_of_view);
+        case 2: settings.invert_look = value == "true"; return true;
+        case 3: return parseFloatIn(value, 0.0f, 1.0f, settings.volume);
+        default:
+            if (value == "auto") {
+                settings.render_scale = kRenderScaleAuto;
+                return true;
+            }
+            return parseFloatIn(value, 0.25f, 1.0f, settings.render_scale);
+    }
+}
+
 }  // namespace
 
 SettingsResult parseSettings(const std::string& text, Settings& settings, std::string& message) {
@@ -52,16 +93,18 @@ SettingsResult parseSettings(const std::string& text, Settings& settings, std::s
     while (std::getline(lines, line)) {
         // A carriage return before the line feed belongs to the line end.
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        int keyIndex = -1;
-        for (int k = 0; k < 5; ++k) {
-            if (line.find(kKeys[k]) != std::string::npos) {
-                keyIndex = k;
-                break;
-            }
-        }
-        if (keyIndex < 0) continue;
+        const int keyIndex = keyIn(line, kKeys);
+        const int optionalIndex = keyIndex < 0 ? keyIn(line, kOptionalKeys) : -1;
+        if (keyIndex < 0 && optionalIndex < 0) continue;
         const std::size_t equals = line.find('=');
         const std::string value = equals == std::string::npos ? line : line.substr(equals + 1);
+        if (optionalIndex >= 0) {
+            if (!parseOptional(optionalIndex, value, settings)) {
+                message = badValueMessage(kOptionalKeys[optionalIndex], value);
+                return SettingsResult::BadValue;
+            }
+            continue;
+        }
         bool ok = true;
         switch (keyIndex) {
             case 0: ok = parseInt(value, settings.width); break;

@@ -12,7 +12,22 @@ struct Settings {
     bool fullscreen = false;
     // Starting brightness of the lighting; the keypad keys change it at run time.
     float brightness = 0.0f;
+
+    // Optional keys beside the five above. Each defaults to the game as it is without them.
+    // Mouse look in degrees per pixel of mouse movement.
+    float mouse_sensitivity = 0.2f;
+    // Vertical field of view of every perspective the game draws with, in degrees.
+    float field_of_view = 45.0f;
+    // Turns the look's vertical direction round (mouse and gamepad).
+    bool invert_look = false;
+    // Master volume of all sound, 0 silent to 1 full.
+    float volume = 1.0f;
+    // Scale of the 3D scene against the window: kRenderScaleAuto lets the renderer follow the
+    // frame time, any other value (0.25 to 1) pins it.
+    float render_scale = -1.0f;
 };
+
+inline constexpr float kRenderScaleAuto = -1.0f;
 
 // Where the game looks for its settings, relative to the working directory.
 inline constexpr const char* kSettingsPath = "../assets/settings.txt";
