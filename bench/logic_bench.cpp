@@ -18,15 +18,6 @@ namespace bench {
 
 namespace {
 
-// Frame time is fixed at 1/60 s; the calendar follows it.
-class StepClock : public app::Clock {
-public:
-    double glfwTime() override { return seconds; }
-    std::int64_t calendarSeconds() override { return static_cast<std::int64_t>(seconds); }
-    std::int64_t monotonicMs() override { return static_cast<std::int64_t>(seconds * 1000.0); }
-    double seconds = 0.0;
-};
-
 class ScriptedWindow : public app::Platform {
 public:
     void pollEvents() override {}

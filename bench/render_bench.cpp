@@ -1,21 +1,26 @@
-// Real frames of the game at the settings' size along a scripted camera path, against frames of
-// the literal path (the whole shadow map redrawn, the glow blurred at full size) and the cheapest
-// frame the same passes allow; also the time from process start to the first frame.
+// Real frames of the game at the settings' size along a scripted camera path, with the scene's
+// scale following the frame time as in the game, against frames of the literal path (the scene
+// at full size, the whole shadow map redrawn, the glow blurred at full size) and frames pinned at
+// full size; also the time from process start to the first frame, and with --passes the time of
+// each pass.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <vector>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/game_loop.h"
 #include "app/game_main.h"
@@ -24,7 +29,37 @@
 
 namespace bench {
 
+LiteralPath::LiteralPath(app::Renderer& renderer, int width, int height)
+    : renderer_(renderer), fullSizeGlow_(effects::createBlurTargets(width, height)) {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void LiteralPath::run(const std::function<void()>& frame) {
+    const app::RenderScale scale = renderer_.renderScale();
+    const effects::BlurTargets glow = renderer_.glowTargets();
+    renderer_.renderScale().pin(1.0f);
+    renderer_.setGlowTargets(fullSizeGlow_);
+    renderer_.shadowMap().invalidate();
+    frame();
+    renderer_.renderScale() = scale;
+    renderer_.setGlowTargets(glow);
+}
+
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Milliseconds of processor time this process (all its threads, the renderer's included) has
+// used: unlike the wall clock, hardly moved by other work on the machine.
+double processorMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
 
 // Seconds since this process started, from the kernel's own record of its start.
 double secondsSinceProcessStart() {
@@ -42,45 +77,6 @@ double secondsSinceProcessStart() {
     return upSeconds - startedAfterBoot;
 }
 
-std::string writeShader(const std::string& name, const std::string& source) {
-    const std::string path = "/tmp/glimmer-bench-" + std::to_string(::getpid()) + "-" + name;
-    std::ofstream(path) << source;
-    return path;
-}
-
-render::Shader floorProgram(const std::string& name, const std::string& vertex,
-                            const std::string& fragment) {
-    const std::string v = writeShader(name + ".vert", vertex);
-    const std::string f = writeShader(name + ".frag", fragment);
-    render::Shader shader(v.c_str(), f.c_str());
-    std::remove(v.c_str());
-    std::remove(f.c_str());
-    return shader;
-}
-
-app::Renderer::FloorPrograms makeFloorPrograms() {
-    const std::string meshVertex =
-        "#version 460 core\nlayout(location = 0) in vec3 aPos;\nuniform mat4 model;\n"
-        "uniform mat4 projectionView;\nvoid main() { gl_Position = projectionView * model * "
-        "vec4(aPos, 1.0); }\n";
-    const std::string depthVertex =
-        "#version 460 core\nlayout(location = 0) in vec3 aPos;\nuniform mat4 model;\n"
-        "uniform mat4 lightSpaceMatrix;\nvoid main() { gl_Position = lightSpaceMatrix * model * "
-        "vec4(aPos, 1.0); }\n";
-    const std::string quadVertex =
-        "#version 460 core\nlayout(location = 0) in vec3 aPos;\nlayout(location = 1) in vec2 aUv;\n"
-        "out vec2 uv;\nvoid main() { uv = aUv; gl_Position = vec4(aPos, 1.0); }\n";
-    return app::Renderer::FloorPrograms{
-        floorProgram("depth", depthVertex, "#version 460 core\nvoid main() {}\n"),
-        floorProgram("flat", meshVertex,
-                     "#version 460 core\nlayout(location = 0) out vec4 color;\n"
-                     "layout(location = 1) out vec4 bright;\nvoid main() { color = vec4(0.5); "
-                     "bright = vec4(0.0); }\n"),
-        floorProgram("copy", quadVertex,
-                     "#version 460 core\nin vec2 uv;\nuniform sampler2D image;\nout vec4 color;\n"
-                     "void main() { color = vec4(texture(image, uv).rgb, 1.0); }\n")};
-}
-
 // The camera walks a circle in the entrance court and turns, looking into the pit and back.
 void placeCamera(app::Game& game, int frame) {
     const double angle = frame * 0.02;
@@ -93,22 +89,66 @@ void placeCamera(app::Game& game, int frame) {
 }
 
 double timeFrame(const std::function<void()>& drawFrame, GLFWwindow* window) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     drawFrame();
     glfwSwapBuffers(window);
     glFinish();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-        .count();
+    return millisecondsSince(start);
 }
+
+// With --passes: each pass of a frame is finished (glFinish) and timed on its own, the frame's
+// logic and the swap too, and the medians are printed per pass in the frame's order: wall-clock
+// milliseconds, then processor milliseconds.
+class PassTimes {
+public:
+    void start() {
+        last_ = Clock::now();
+        lastCpu_ = processorMs();
+    }
+    void mark(const char* pass) {
+        glFinish();
+        const auto now = Clock::now();
+        const double cpu = processorMs();
+        if (std::find(order_.begin(), order_.end(), pass) == order_.end()) order_.push_back(pass);
+        wall_[pass].push_back(std::chrono::duration<double, std::milli>(now - last_).count());
+        cpu_[pass].push_back(cpu - lastCpu_);
+        last_ = now;
+        lastCpu_ = cpu;
+    }
+    void print(const char* label) const {
+        double wallSum = 0.0;
+        double cpuSum = 0.0;
+        std::printf("%s passes (wall/cpu ms):", label);
+        for (const std::string& pass : order_) {
+            const double wall = summarize(wall_.at(pass)).median;
+            const double cpu = summarize(cpu_.at(pass)).median;
+            wallSum += wall;
+            cpuSum += cpu;
+            std::printf(" %s=%.1f/%.1f", pass.c_str(), wall, cpu);
+        }
+        std::printf(" sum=%.1f/%.1f\n", wallSum, cpuSum);
+    }
+
+private:
+    Clock::time_point last_;
+    double lastCpu_ = 0.0;
+    std::vector<std::string> order_;
+    std::map<std::string, std::vector<double>> wall_;
+    std::map<std::string, std::vector<double>> cpu_;
+};
 
 }  // namespace
 
 int runRenderBench(int argc, char** argv) {
-    // Real frames timed (300 unless "--frames n" says otherwise), as many literal ones; the floor
-    // gets a fifth as many.
-    int realFrames = 300;
-    for (int i = 2; i + 1 < argc; ++i) {
-        if (std::string(argv[i]) == "--frames") realFrames = std::max(5, std::atoi(argv[i + 1]));
+    // Frames timed of each kind: 300 unless "--frames n" says otherwise.
+    int timedFrames = 300;
+    bool passes = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            timedFrames = std::max(5, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--passes") == 0) {
+            passes = true;
+        }
     }
     auto session = std::make_unique<app::GameSession>();
     if (const int status = app::startGame(*session); status != 0) return status;
@@ -120,40 +160,88 @@ int runRenderBench(int argc, char** argv) {
     glFinish();
     const double startup = secondsSinceProcessStart();
 
-    // Input stays off so that the scripted camera alone moves the view. Each real frame follows a
-    // frame of the literal path from the same pose, and every fifth pair a floor frame: drawn in
-    // turn, all three see the same load on the machine, so their ratios hold even when other
-    // work competes for the cores. The floor frame draws into the shadow map, so the literal frame
-    // (which redraws all of it anyway) comes next, and the real frame finds the map as a real
-    // frame after a real frame would.
-    const app::Renderer::FloorPrograms programs = makeFloorPrograms();
-    std::vector<double> frames;
-    std::vector<double> literal;
-    std::vector<double> floor;
+    LiteralPath literalPath(renderer, game.settings.width, game.settings.height);
     const auto gameFrame = [&] {
         app::runFrame(game, &renderer);
         session->sound.play(game.sound.frame);
     };
-    for (int frame = 0; frame < realFrames; ++frame) {
+    // A frame at the scale the game would choose now; its time is what the game feeds the scale.
+    const auto realFrame = [&](int frame) {
         placeCamera(game, frame);
-        if (frame % 5 == 4) {
-            floor.push_back(
-                timeFrame([&] { renderer.drawFloorFrame(game, programs); }, session->window));
+        const double ms = timeFrame(gameFrame, session->window);
+        renderer.frameTook(ms / 1000.0);
+        return ms;
+    };
+    const auto pinnedFrame = [&](int frame) {
+        placeCamera(game, frame);
+        const app::RenderScale scale = renderer.renderScale();
+        renderer.renderScale().pin(1.0f);
+        const double ms = timeFrame(gameFrame, session->window);
+        renderer.renderScale() = scale;
+        return ms;
+    };
+
+    // The game's first moments, while the scale finds its level, are not timed: as in the game,
+    // real frames follow each other for a second and a half.
+    int frame = 0;
+    for (double elapsed = 0.0; elapsed < 1500.0;) elapsed += realFrame(frame++);
+
+    // Input stays off so that the scripted camera alone moves the view. Each real frame follows a
+    // literal one and a full-size one from the same pose: drawn in turn, all three see the same
+    // load on the machine, so their ratios hold even when other work competes for the cores. Only
+    // the real frames' times reach the scale.
+    std::vector<double> real;
+    std::vector<double> full;
+    std::vector<double> literal;
+    std::vector<double> scales;
+    for (int i = 0; i < timedFrames; ++i, ++frame) {
+        literalPath.run([&] {
+            placeCamera(game, frame);
+            literal.push_back(timeFrame(gameFrame, session->window));
+        });
+        full.push_back(pinnedFrame(frame));
+        real.push_back(realFrame(frame));
+        scales.push_back(renderer.renderScale().scale());
+    }
+
+    if (passes) {
+        // Each kind of frame again, a pass at a time.
+        const auto timedPasses = [&](PassTimes& into) {
+            renderer.setPassObserver([&](const char* pass) { into.mark(pass); });
+            into.start();
+            gameFrame();
+            glfwSwapBuffers(session->window);
+            into.mark("swap");
+            renderer.setPassObserver(nullptr);
+        };
+        const int passFrames = std::max(5, timedFrames / 5);
+        PassTimes literalTimes;
+        PassTimes fullTimes;
+        PassTimes realTimes;
+        for (int i = 0; i < passFrames; ++i, ++frame) {
+            placeCamera(game, frame);
+            literalPath.run([&] { timedPasses(literalTimes); });
+            const app::RenderScale scale = renderer.renderScale();
+            renderer.renderScale().pin(1.0f);
+            timedPasses(fullTimes);
+            renderer.renderScale() = scale;
+            timedPasses(realTimes);
         }
-        renderer.setLiteralPath(true);
-        literal.push_back(timeFrame(gameFrame, session->window));
-        renderer.setLiteralPath(false);
-        placeCamera(game, frame);
-        frames.push_back(timeFrame(gameFrame, session->window));
+        literalTimes.print("literal");
+        fullTimes.print("full");
+        realTimes.print("real");
     }
     glfwTerminate();
 
-    const Stats real = summarize(frames);
-    const Stats before = summarize(literal);
-    const Stats reference = summarize(floor);
-    std::printf("p99_ms=%.2f literal_p99_ms=%.2f\n", real.p99, before.p99);
-    std::printf("median_ms=%.2f literal_ms=%.2f ratio=%.2f floor_ms=%.2f startup_s=%.2f\n",
-                real.median, before.median, real.median / before.median, reference.median, startup);
+    const Stats realStats = summarize(real);
+    const Stats fullStats = summarize(full);
+    const Stats literalStats = summarize(literal);
+    std::sort(scales.begin(), scales.end());
+    std::printf("full_ms=%.2f full_p99_ms=%.2f literal_p99_ms=%.2f min_scale=%.3f\n",
+                fullStats.median, fullStats.p99, literalStats.p99, scales.front());
+    std::printf("median_ms=%.2f p99_ms=%.2f scale=%.3f literal_ms=%.2f ratio=%.2f startup_s=%.2f\n",
+                realStats.median, realStats.p99, scales[scales.size() / 2], literalStats.median,
+                realStats.median / literalStats.median, startup);
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "app/game_loop.h"
 #include "app/game_main.h"
 #include "app/input.h"
+#include "app/level_layout.h"
 #include "bench/bench_modes.h"
 #include "physics/character_controller.h"
 
@@ -39,9 +40,10 @@ struct ShotOptions {
     std::vector<glm::vec3> probes;
     // Where to write the statue's outline (white on black) seen from the same pose; empty: none.
     std::string statueMask;
-    // Where to write the same frame with its glow blurred at full size, as the literal path
-    // does, to compare with the real one; empty: none.
-    std::string literal;
+    // The literal path's frames instead of the game's (see LiteralPath).
+    bool literal = false;
+    // A scale the scene is pinned at; 0: the game's own (settings).
+    float scale = 0.0f;
 };
 
 bool parse(int argc, char** argv, ShotOptions& o) {
@@ -75,7 +77,10 @@ bool parse(int argc, char** argv, ShotOptions& o) {
         } else if (arg == "--statue-mask") {
             o.statueMask = next();
         } else if (arg == "--literal") {
-            o.literal = next();
+            o.literal = true;
+        } else if (arg == "--scale") {
+            o.scale = std::strtof(next(), nullptr);
+            if (!(o.scale >= 0.25f && o.scale <= 1.0f)) return false;
         } else {
             return false;
         }
@@ -141,6 +146,23 @@ render::Shader flatWhiteProgram() {
     return shader;
 }
 
+// The statue's outline from the camera: the window cleared to black and the statue's triangles
+// drawn in white, nothing else.
+void drawStatueMask(const app::Game& game, const render::Model& statue) {
+    const int width = game.settings.width;
+    const int height = game.settings.height;
+    const render::Shader flat = flatWhiteProgram();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    flat.use();
+    flat.setUniformMat4("projectionView",
+                        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix());
+    flat.setUniformMat4("model", app::layout::statueMatrix());
+    statue.drawGeometry();
+}
+
 }  // namespace
 
 int runScreenshot(int argc, char** argv) {
@@ -150,12 +172,19 @@ int runScreenshot(int argc, char** argv) {
                      "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
                      "[--frames n] [--intro] [--no-bloom] [--no-flashlight] [--fly] "
                      "[--out file.png] [--probe x,y,z]... [--statue-mask file.png] "
-                     "[--literal file.png]\n");
+                     "[--literal] [--scale s]\n");
         return 2;
     }
-    auto session = std::make_unique<app::GameSession>();
+    // Every frame is a sixtieth of a second after the one before, however long it takes to
+    // draw: the moving pieces, the water and the rain come out the same in every run.
+    StepClock clock;
+    clock.seconds = 1000.0;
+    auto session = std::make_unique<app::GameSession>(clock);
     if (const int status = app::startGame(*session); status != 0) return status;
     app::Game& game = *session->game;
+    app::Renderer& renderer = *session->renderer;
+    if (options.scale > 0.0f) renderer.renderScale().pin(options.scale);
+    LiteralPath literalPath(renderer, game.settings.width, game.settings.height);
     if (options.skipIntro) {
         // The intro ends on the third tick; pretend three seconds have passed.
         game.rules.lastSecond -= 3;
@@ -165,7 +194,12 @@ int runScreenshot(int argc, char** argv) {
     game.player.gravityEnabled = !options.fly;
     for (int frame = 0; frame < options.frames; ++frame) {
         place(game, options);
-        app::runFrame(game, session->renderer.get());
+        clock.seconds += 1.0 / 60.0;
+        if (options.literal) {
+            literalPath.run([&] { app::runFrame(game, &renderer); });
+        } else {
+            app::runFrame(game, &renderer);
+        }
         if (frame + 1 == options.frames) {
             glFinish();
             if (!writeWindow(options.out, game.settings.width, game.settings.height)) {
@@ -173,18 +207,8 @@ int runScreenshot(int argc, char** argv) {
                 return 1;
             }
             printProbes(game, options.probes);
-            if (!options.literal.empty() && game.rules.gameState == app::GameState::Playing) {
-                session->renderer->setLiteralPath(true);
-                session->renderer->bloomComposite(game);
-                session->renderer->setLiteralPath(false);
-                glFinish();
-                if (!writeWindow(options.literal, game.settings.width, game.settings.height)) {
-                    std::fprintf(stderr, "could not write %s\n", options.literal.c_str());
-                    return 1;
-                }
-            }
             if (!options.statueMask.empty()) {
-                session->renderer->drawStatueMask(game, flatWhiteProgram());
+                drawStatueMask(game, renderer.model(app::Piece::Statue));
                 glFinish();
                 if (!writeWindow(options.statueMask, game.settings.width, game.settings.height)) {
                     std::fprintf(stderr, "could not write %s\n", options.statueMask.c_str());

@@ -56,7 +56,10 @@ int failStartup(const char* reason, const std::string& why = "") {
 
 }  // namespace
 
-GameSession::GameSession() : game(std::make_unique<Game>(clock, platform)) {}
+GameSession::GameSession() : GameSession(systemClock) {}
+
+GameSession::GameSession(Clock& chosen)
+    : clock(chosen), game(std::make_unique<Game>(chosen, platform)) {}
 
 GameSession::~GameSession() = default;
 
@@ -145,10 +148,15 @@ int runGame() {
     auto session = std::make_unique<GameSession>();
     if (const int status = startGame(*session); status != 0) return status;
 
+    // The scene's scale follows the time from one swap to the next.
+    double lastSwap = glfwGetTime();
     while (!glfwWindowShouldClose(session->window)) {
         runFrame(*session->game, session->renderer.get());
         session->sound.play(session->game->sound.frame);
         glfwSwapBuffers(session->window);
+        const double now = glfwGetTime();
+        session->renderer->frameTook(now - lastSwap);
+        lastSwap = now;
     }
 
     glfwTerminate();

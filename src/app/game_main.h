@@ -15,7 +15,10 @@ namespace app {
 // Everything start-up makes, in one place, so tools (benchmark, screenshots) can run the real
 // game with their own loop.
 struct GameSession {
+    // The real clocks.
     GameSession();
+    // Another clock: a tool that steps time itself, so its frames come out the same every run.
+    explicit GameSession(Clock& clock);
     ~GameSession();
     GameSession(const GameSession&) = delete;
     GameSession& operator=(const GameSession&) = delete;
@@ -30,7 +33,8 @@ struct GameSession {
         void setFaceCulling(bool on) override;
     };
 
-    SystemClock clock;
+    SystemClock systemClock;
+    Clock& clock;
     LateWindow platform;
     std::unique_ptr<Game> game;
     std::unique_ptr<Renderer> renderer;

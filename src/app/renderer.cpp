@@ -11,7 +11,6 @@
 
 #include "app/hud.h"
 #include "app/level_geometry.h"
-#include "effects/render_quad.h"
 #include "app/level_layout.h"
 
 namespace app {
@@ -79,6 +78,22 @@ LevelGeometry Renderer::levelGeometry() const {
                          meshListsOf(platform_, asset(kPlatformModel))};
 }
 
+const render::Model& Renderer::model(Piece piece) const {
+    switch (piece) {
+        case Piece::Level: return level_;
+        case Piece::Brick: return brick_;
+        case Piece::Lamp: return lamp_;
+        case Piece::Gem: return gem_;
+        case Piece::Platform: return platform_;
+        case Piece::Spikes: return spikes_;
+        case Piece::WallBrick: return brick_;
+        case Piece::Speech: return speech_;
+        case Piece::Waves: return waves_;
+        case Piece::Statue: return statue_;
+    }
+    return level_;
+}
+
 void Renderer::createPrograms(const Settings& settings) {
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
@@ -105,13 +120,15 @@ void Renderer::createPrograms(const Settings& settings) {
 
 void Renderer::createTargets(const Settings& settings) {
     hdr_ = effects::createHdrTarget(settings.width, settings.height);
-    blur_ = effects::createBlurTargets((settings.width + 1) / 2, (settings.height + 1) / 2);
+    glow_ = effects::createBlurTargets((settings.width + 1) / 2, (settings.height + 1) / 2);
+    upscale_ = effects::createUpscaleTarget(settings.width, settings.height);
     prepareHugePagesForShadowMap();
     shadow_.target = effects::createShadowTarget();
     restoreAllocator();
     particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
     effects::setShadowMapUnit(sceneShader_->shader);
     effects::setBloomStartValues(blurShader_, compositeShader_);
+    scale_ = RenderScale(settings.render_scale);
 }
 
 void Renderer::beginFrame(const Game& game) {
@@ -121,25 +138,18 @@ void Renderer::beginFrame(const Game& game) {
     lightSpaceMatrix_ = effects::computeLightSpaceMatrix();
 }
 
-void Renderer::beginShadowPass() { casters_.clear(); }
-
-void Renderer::drawCaster(Caster caster, const glm::mat4& model) {
-    const render::Model* drawn = &level_;
-    switch (caster) {
-        case Caster::Level: drawn = &level_; break;
-        case Caster::Brick: drawn = &brick_; break;
-        case Caster::Lamp: drawn = &lamp_; break;
-        case Caster::Gem: drawn = &gem_; break;
-        case Caster::Platform: drawn = &platform_; break;
-        case Caster::Spikes: drawn = &spikes_; break;
-        case Caster::WallBrick: drawn = &brick_; break;
+void Renderer::drawShadowPass(const Game& game) {
+    passDone("physics");
+    sceneList(game, pieces_);
+    casters_.clear();
+    for (const Placed& placed : pieces_) {
+        if (castsShadow(placed.piece)) {
+            casters_.push_back(effects::ShadowCaster{&model(placed.piece), placed.model});
+        }
     }
-    casters_.push_back(effects::ShadowCaster{drawn, model});
-}
-
-void Renderer::endShadowPass(const Game& game) {
-    shadow_.draw(depthShader_, lightSpaceMatrix_, casters_, literal_);
+    shadow_.draw(depthShader_, lightSpaceMatrix_, casters_, false);
     effects::endShadowPass(game.settings.width, game.settings.height);
+    passDone("shadow");
 }
 
 void Renderer::drawText(const std::vector<TextLine>& lines) {
@@ -148,100 +158,136 @@ void Renderer::drawText(const std::vector<TextLine>& lines) {
     }
 }
 
+Renderer::Program Renderer::programOf(Piece piece) {
+    switch (piece) {
+        case Piece::Lamp: return Program::Lamp;
+        case Piece::Gem: return Program::Gem;
+        case Piece::Waves: return Program::Wave;
+        case Piece::Statue: return Program::Reflection;
+        default: return Program::Scene;
+    }
+}
+
+const render::Shader& Renderer::useProgram(Program program, const Game& game,
+                                           const glm::mat4& projectionView) {
+    const unsigned bit = 1u << static_cast<unsigned>(program);
+    const bool first = (prepared_ & bit) == 0;
+    prepared_ |= bit;
+    const float brightness = game.settings.brightness;
+    const physics::Camera& camera = game.player.camera;
+    const bool flashlight = game.input.flashlightOn;
+    switch (program) {
+        case Program::Lamp:
+            if (first) {
+                lampShader_->applyLampLighting(brightness, camera, flashlight);
+                lampShader_->shader.setUniformMat4("projectionView", projectionView);
+            }
+            lampShader_->shader.use();
+            return lampShader_->shader;
+        case Program::Gem:
+            if (first) {
+                gemShader_->applyGemLighting(brightness, camera, flashlight);
+                gemShader_->shader.setUniformMat4("projectionView", projectionView);
+            }
+            gemShader_->shader.use();
+            return gemShader_->shader;
+        case Program::Wave: {
+            const render::Shader& wave = waveShader_->shader;
+            wave.use();
+            if (first) {
+                wave.setUniformMat4("projectionView", projectionView);
+                wave.setUniformFloat("time", static_cast<float>(game.elapsedMs));
+                wave.setUniformFloat("brightness", brightness);
+                wave.setUniformVec3("viewPos", camera.position);
+                wave.setUniformInt("material.diffuse", 0);
+                wave.setUniformFloat("material.shininess", 100.0f);
+                wave.setUniformVec3("dirLight.direction", glm::vec3(0.0f, -1.0f, 0.0f));
+                wave.setUniformVec3("dirLight.color", glm::vec3(1.0f));
+            }
+            return wave;
+        }
+        case Program::Reflection: {
+            const render::Shader& reflection = skybox_->reflectionShader;
+            reflection.use();
+            if (first) {
+                reflection.setUniformMat4("projectionView", projectionView);
+                reflection.setUniformVec3("cameraPos", camera.position);
+                reflection.setUniformFloat("brightness", brightness);
+            }
+            return reflection;
+        }
+        case Program::None:
+        case Program::Scene: break;
+    }
+    const render::Shader& scene = sceneShader_->shader;
+    if (first) {
+        sceneShader_->applySceneLighting(brightness, camera, flashlight);
+        sceneShader_->setCelShading(game.input.celShadingEnabled);
+        scene.setUniformMat4("projectionView", projectionView);
+        effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_.target);
+    }
+    // Its uniforms are still set when it comes back after the lamps and gems.
+    scene.use();
+    return scene;
+}
+
 void Renderer::drawPlayFrame(const Game& game) {
     const int width = game.settings.width;
     const int height = game.settings.height;
-    const float brightness = game.settings.brightness;
     const physics::Camera camera = game.player.camera;
+    // The scene fills the lower-left part of the HDR target that the scale gives; the composite
+    // scales it up to the window.
+    const effects::SceneRegion region = effects::sceneRegion(width, height, scale_.scale());
+    passDone("player");
 
-    effects::bindHdrForScene(hdr_);
+    effects::bindHdrForScene(hdr_, region);
+    passDone("clear");
     particles_->draw(camera, width, height);
     particles_->update(game.deltaTime());
-    drawText(overlayLines(game.rules, game.input, width, height));
+    passDone("particles");
 
     const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
-
-    drawDepthPrepass(projectionView);
-    const render::Shader& scene = sceneShader_->shader;
-    sceneShader_->applySceneLighting(brightness, camera, game.input.flashlightOn);
-    sceneShader_->setCelShading(game.input.celShadingEnabled);
-    scene.setUniformMat4("projectionView", projectionView);
-    effects::bindShadowMapForScene(scene, lightSpaceMatrix_, shadow_.target);
-    scene.setUniformMat4("model", glm::mat4(1.0f));
-    glDepthFunc(GL_LEQUAL);
-    level_.draw(scene);
-    glDepthFunc(GL_LESS);
-    for (int b = 0; b < 2; ++b) {
-        scene.setUniformMat4("model", layout::brickMatrix(b));
-        brick_.draw(scene);
+    prepared_ = 0;
+    Program current = Program::None;
+    const char* const passNames[] = {"", "scene", "lamps", "gems", "water", "statue"};
+    for (const Placed& placed : pieces_) {
+        const Program program = programOf(placed.piece);
+        if (program != current) {
+            if (current != Program::None) passDone(passNames[static_cast<int>(current)]);
+            current = program;
+        }
+        if (placed.piece == Piece::Level) {
+            drawDepthPrepass(projectionView);
+            passDone("prepass");
+        }
+        const render::Shader& shader = useProgram(program, game, projectionView);
+        shader.setUniformMat4("model", placed.model);
+        if (placed.piece == Piece::Level) {
+            glDepthFunc(GL_LEQUAL);
+            level_.draw(shader);
+            glDepthFunc(GL_LESS);
+        } else {
+            model(placed.piece).draw(shader);
+        }
     }
+    passDone(passNames[static_cast<int>(current)]);
 
-    lampShader_->applyLampLighting(brightness, camera, game.input.flashlightOn);
-    lampShader_->shader.setUniformMat4("projectionView", projectionView);
-    for (int lamp = 0; lamp < 8; ++lamp) {
-        lampShader_->shader.setUniformMat4("model", layout::lampMatrix(lamp));
-        lamp_.draw(lampShader_->shader);
-    }
+    skybox_->drawSky(camera, width, height, game.settings.brightness);
+    passDone("sky");
+    effects::blurGlow(blurShader_, hdr_, glow_, region);
+    passDone("glow");
+    effects::composite(compositeShader_, hdr_, glow_, upscale_, region,
+                       game.input.bloomEnabled);
+    passDone("composite");
 
-    gemShader_->applyGemLighting(brightness, camera, game.input.flashlightOn);
-    gemShader_->shader.setUniformMat4("projectionView", projectionView);
-    for (int gem = 0; gem < 3; ++gem) {
-        if (!game.rules.gemVisible[static_cast<size_t>(gem)]) continue;
-        gemShader_->shader.setUniformMat4("model", layout::gemMatrix(gem));
-        gem_.draw(gemShader_->shader);
-    }
-
-    scene.use();
-    if (game.actors.platform) {
-        scene.setUniformMat4("model",
-                             layout::platformMatrix(game.world.actorPosition(game.actors.platform)));
-        platform_.draw(scene);
-    }
-    if (game.actors.spikes) {
-        scene.setUniformMat4("model",
-                             layout::spikesMatrix(game.world.actorPosition(game.actors.spikes)));
-        spikes_.draw(scene);
-    }
-    for (physics::Actor* brick : game.actors.wallBricks) {
-        scene.setUniformMat4("model", layout::wallBrickMatrix(game.world.actorPosition(brick)));
-        brick_.draw(scene);
-    }
-
-    // The intro: the statue's speech bubble and its two lines for the first three seconds.
-    if (game.rules.secondsElapsed <= 2) {
-        scene.setUniformMat4("model", layout::speechMatrix());
-        speech_.draw(scene);
-        drawText(introLines(width, height));
-    }
-
-    const render::Shader& wave = waveShader_->shader;
-    wave.use();
-    wave.setUniformMat4("model", layout::wavesMatrix());
-    wave.setUniformMat4("projectionView", projectionView);
-    wave.setUniformFloat("time", static_cast<float>(game.elapsedMs));
-    wave.setUniformFloat("brightness", brightness);
-    wave.setUniformVec3("viewPos", camera.position);
-    wave.setUniformInt("material.diffuse", 0);
-    wave.setUniformFloat("material.shininess", 100.0f);
-    wave.setUniformVec3("dirLight.direction", glm::vec3(0.0f, -1.0f, 0.0f));
-    wave.setUniformVec3("dirLight.color", glm::vec3(1.0f));
-    waves_.draw(wave);
-
-    const render::Shader& reflection = skybox_->reflectionShader;
-    reflection.use();
-    reflection.setUniformMat4("projectionView", projectionView);
-    reflection.setUniformMat4("model", layout::statueMatrix());
-    reflection.setUniformVec3("cameraPos", camera.position);
-    reflection.setUniformFloat("brightness", brightness);
-    statue_.draw(reflection);
-
-    skybox_->drawSky(camera, width, height, brightness);
-    bloomComposite(game);
-}
-
-void Renderer::bloomComposite(const Game& game) {
-    effects::bloomComposite(blurShader_, compositeShader_, hdr_,
-                            literal_ ? fullSizeBlur() : blur_, game.input.bloomEnabled);
+    // The HUD goes over the finished picture at the window's own size, sharp at any scale, in the
+    // colours the composite would have given it.
+    glDisable(GL_DEPTH_TEST);
+    text_->setToneMapped(true);
+    drawText(overlayLines(game.rules, game.input, width, height));
+    if (introShowing(game.rules)) drawText(introLines(width, height));
+    glEnable(GL_DEPTH_TEST);
+    passDone("text");
 }
 
 // As drawn, the level's surfaces pass the depth test about 1.35 times per pixel they cover, and
@@ -262,104 +308,11 @@ void Renderer::drawDepthPrepass(const glm::mat4& projectionView) const {
 
 void Renderer::drawEndScreen(const Game& game) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Straight into the window, in the line's own colour.
+    glDisable(GL_DEPTH_TEST);
+    text_->setToneMapped(false);
     drawText(endScreenLines(game.rules.gameState, game.settings.width, game.settings.height));
-}
-
-void Renderer::setLiteralPath(bool on) {
-    literal_ = on;
-    // Made now rather than inside a timed frame.
-    if (on) fullSizeBlur();
-}
-
-const effects::BlurTargets& Renderer::fullSizeBlur() {
-    if (!fullSizeBlur_) {
-        fullSizeBlur_ = effects::createBlurTargets(hdr_.width, hdr_.height);
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
-    return *fullSizeBlur_;
-}
-
-void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
-    const int width = game.settings.width;
-    const int height = game.settings.height;
     glEnable(GL_DEPTH_TEST);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    // Every object with its model, as the frame draws it.
-    std::vector<std::pair<const render::Model*, glm::mat4>> objects;
-    objects.emplace_back(&level_, glm::mat4(1.0f));
-    objects.emplace_back(&brick_, layout::brickMatrix(0));
-    objects.emplace_back(&brick_, layout::brickMatrix(1));
-    for (int lamp = 0; lamp < 8; ++lamp) objects.emplace_back(&lamp_, layout::lampMatrix(lamp));
-    for (int gem = 0; gem < 3; ++gem) objects.emplace_back(&gem_, layout::gemMatrix(gem));
-    if (game.actors.platform) {
-        objects.emplace_back(&platform_,
-                             layout::platformMatrix(game.world.actorPosition(game.actors.platform)));
-    }
-    if (game.actors.spikes) {
-        objects.emplace_back(&spikes_,
-                             layout::spikesMatrix(game.world.actorPosition(game.actors.spikes)));
-    }
-    for (physics::Actor* brick : game.actors.wallBricks) {
-        objects.emplace_back(&brick_, layout::wallBrickMatrix(game.world.actorPosition(brick)));
-    }
-    const size_t casters = objects.size();
-    objects.emplace_back(&waves_, layout::wavesMatrix());
-    objects.emplace_back(&statue_, layout::statueMatrix());
-
-    programs.depth.use();
-    programs.depth.setUniformMat4("lightSpaceMatrix", lightSpaceMatrix_);
-    glViewport(0, 0, effects::kShadowSize, effects::kShadowSize);
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow_.target.framebuffer);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    // Drawn without the real pass's offset: the next real frame starts from a cleared map.
-    shadow_.invalidate();
-    for (size_t i = 0; i < casters; ++i) {
-        programs.depth.setUniformMat4("model", objects[i].second);
-        objects[i].first->drawGeometry();
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-
-    const physics::Camera& camera = game.player.camera;
-    glBindFramebuffer(GL_FRAMEBUFFER, hdr_.framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    programs.flat.use();
-    programs.flat.setUniformMat4("projectionView",
-                                 physics::projectionMatrix(width, height) * camera.viewMatrix());
-    for (const auto& [model, matrix] : objects) {
-        programs.flat.setUniformMat4("model", matrix);
-        model->drawGeometry();
-    }
-
-    // At the window's full size, as the literal path blurs.
-    const effects::BlurTargets& blur = fullSizeBlur();
-    programs.copy.use();
-    glActiveTexture(GL_TEXTURE0);
-    for (int pass = 0; pass < effects::kBlurPasses; ++pass) {
-        glBindFramebuffer(GL_FRAMEBUFFER, blur.framebuffers[pass % 2]);
-        glBindTexture(GL_TEXTURE_2D,
-                      pass == 0 ? hdr_.colorBuffers[1] : blur.textures[(pass + 1) % 2]);
-        effects::renderQuad();
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glBindTexture(GL_TEXTURE_2D, hdr_.colorBuffers[0]);
-    effects::renderQuad();
-}
-
-void Renderer::drawStatueMask(const Game& game, const render::Shader& flat) {
-    const int width = game.settings.width;
-    const int height = game.settings.height;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, width, height);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    flat.use();
-    flat.setUniformMat4("projectionView",
-                        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix());
-    flat.setUniformMat4("model", layout::statueMatrix());
-    statue_.drawGeometry();
 }
 
 }  // namespace app

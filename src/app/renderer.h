@@ -1,11 +1,14 @@
 // Everything the game draws: the nine models, the programs, the targets and the passes of a frame.
 #pragma once
 
+#include <functional>
 #include <memory>
-#include <optional>
+#include <vector>
 
 #include "app/game_loop.h"
 #include "app/hud.h"
+#include "app/render_scale.h"
+#include "app/scene_list.h"
 #include "effects/bloom.h"
 #include "effects/particles.h"
 #include "effects/shadow_map.h"
@@ -25,44 +28,43 @@ public:
     LevelGeometry levelGeometry() const;
     // Global GL state, the text renderer and every shader program, in start-up order.
     void createPrograms(const Settings& settings);
-    // HDR, blur and shadow targets, the particles and the programs' start values.
+    // HDR, blur and shadow targets, the particles, the programs' start values and the scene's
+    // scale (the settings' render_scale).
     void createTargets(const Settings& settings);
 
     void beginFrame(const Game& game) override;
-    void beginShadowPass() override;
-    void drawCaster(Caster caster, const glm::mat4& model) override;
-    void endShadowPass(const Game& game) override;
+    void drawShadowPass(const Game& game) override;
     void drawPlayFrame(const Game& game) override;
     void drawEndScreen(const Game& game) override;
 
-    // The frame as it was before its savings, for the benchmark and tests to measure and compare
-    // against: the whole shadow map redrawn every frame and the glow blurred at the window's full
-    // size. The game never sets it.
-    void setLiteralPath(bool on);
-    // The play frame's last pass: blurs the HDR target's bright part and draws the composite into
-    // the window. The benchmark runs it again on a finished frame to compare the blur sizes.
-    void bloomComposite(const Game& game);
-    // The sun's map with the casters it holds (tests compare it with a full redraw).
-    effects::ShadowMap& shadowMap() { return shadow_; }
+    // The time from one buffer swap to the next: the scale follows it (see RenderScale).
+    void frameTook(double seconds) { scale_.frameTook(seconds); }
+    RenderScale& renderScale() { return scale_; }
 
-    // The benchmark's reference frame: the same passes with the cheapest programs that still
-    // write their outputs (casters into the shadow map, every object into the HDR target, ten
-    // single-tap passes between the blur targets, the composite into the window).
-    struct FloorPrograms {
-        render::Shader depth;
-        render::Shader flat;
-        render::Shader copy;
-    };
-    void drawFloorFrame(const Game& game, const FloorPrograms& programs);
-    // The look tests' outline of the statue: the window cleared to black and the statue's
-    // triangles drawn from the camera with `flat` (which writes a constant colour), nothing else.
-    void drawStatueMask(const Game& game, const render::Shader& flat);
+    // Seams for the benchmark and tests; the game itself uses none of them.
+    const render::Model& model(Piece piece) const;
+    // The sun's map: invalidate() makes the next frame redraw all of it.
+    effects::ShadowMap& shadowMap() { return shadow_; }
+    // The glow's blur targets: half the window's size unless others are handed in (full-size
+    // ones give the glow as it was first designed).
+    const effects::BlurTargets& glowTargets() const { return glow_; }
+    void setGlowTargets(const effects::BlurTargets& targets) { glow_ = targets; }
+    // Called after each pass of a frame with the pass's name.
+    void setPassObserver(std::function<void(const char*)> observer) {
+        passObserver_ = std::move(observer);
+    }
 
 private:
-    void drawText(const std::vector<TextLine>& lines);
+    enum class Program { None, Scene, Lamp, Gem, Wave, Reflection };
+    static Program programOf(Piece piece);
+    void passDone(const char* pass) const {
+        if (passObserver_) passObserver_(pass);
+    }
+    // Makes the piece's program current; the first time in a frame it also gets its uniforms.
+    const render::Shader& useProgram(Program program, const Game& game,
+                                     const glm::mat4& projectionView);
     void drawDepthPrepass(const glm::mat4& projectionView) const;
-    // Made on first use; leaves framebuffer 0 bound.
-    const effects::BlurTargets& fullSizeBlur();
+    void drawText(const std::vector<TextLine>& lines);
 
     render::Model level_;
     render::Model platform_;
@@ -86,15 +88,19 @@ private:
     render::Shader compositeShader_;
     render::Shader prepassShader_;
     effects::HdrTarget hdr_{};
-    // Half the window's size; the full-size pair is made only for the literal path.
-    effects::BlurTargets blur_{};
-    std::optional<effects::BlurTargets> fullSizeBlur_;
+    effects::BlurTargets glow_{};
+    effects::UpscaleTarget upscale_{};
     effects::ShadowMap shadow_;
-    // This frame's casters, gathered during the shadow list and drawn at its end.
-    std::vector<effects::ShadowCaster> casters_;
-    bool literal_ = false;
     std::unique_ptr<effects::ParticleGenerator> particles_;
     glm::mat4 lightSpaceMatrix_{1.0f};
+    RenderScale scale_{kRenderScaleAuto};
+
+    // This frame's pieces and the casters among them; kept so a steady frame allocates nothing.
+    std::vector<Placed> pieces_;
+    std::vector<effects::ShadowCaster> casters_;
+    // Programs whose frame uniforms are set in the current play frame, one bit each.
+    unsigned prepared_ = 0;
+    std::function<void(const char*)> passObserver_;
 };
 
 }  // namespace app

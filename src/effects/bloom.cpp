@@ -1,6 +1,9 @@
 // Builds the floating-point targets and runs the glow blur and the final composite.
 #include "effects/bloom.h"
 
+#include <algorithm>
+#include <cmath>
+#include <glm/glm.hpp>
 #include <iostream>
 
 #include "effects/render_quad.h"
@@ -78,6 +81,21 @@ BlurTargets createBlurTargets(int width, int height) {
     return blur;
 }
 
+UpscaleTarget createUpscaleTarget(int width, int height) {
+    UpscaleTarget target;
+    glGenFramebuffers(1, &target.framebuffer);
+    glGenTextures(1, &target.texture);
+    glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    glBindTexture(GL_TEXTURE_2D, target.texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
+    reportIfIncomplete();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return target;
+}
+
 void setBloomStartValues(const render::Shader& blur, const render::Shader& composite) {
     blur.use();
     blur.setUniformInt("image", 0);
@@ -86,28 +104,67 @@ void setBloomStartValues(const render::Shader& blur, const render::Shader& compo
     composite.setUniformInt("bloomBlur", 1);
 }
 
-void bindHdrForScene(const HdrTarget& hdr) {
-    glBindFramebuffer(GL_FRAMEBUFFER, hdr.framebuffer);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+SceneRegion sceneRegion(int width, int height, float scale) {
+    const auto scaled = [scale](int size) {
+        return std::clamp(static_cast<int>(std::lround(static_cast<float>(size) * scale)), 1,
+                          std::max(size, 1));
+    };
+    return SceneRegion{scaled(width), scaled(height), scale};
 }
 
-void bloomComposite(const render::Shader& blur, const render::Shader& composite,
-                    const HdrTarget& hdr, const BlurTargets& blurTargets, bool bloomEnabled) {
+void bindHdrForScene(const HdrTarget& hdr, const SceneRegion& region) {
+    glBindFramebuffer(GL_FRAMEBUFFER, hdr.framebuffer);
+    glViewport(0, 0, region.width, region.height);
+    // Only the region is drawn and read this frame: clearing the rest would be wasted writes.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, region.width, region.height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+namespace {
+
+// GLSL "imageRegion" and its kind: the share of a texture of `size` texels that `used` fills.
+glm::vec2 share(int usedWidth, int usedHeight, int width, int height) {
+    return glm::vec2(static_cast<float>(usedWidth) / static_cast<float>(width),
+                     static_cast<float>(usedHeight) / static_cast<float>(height));
+}
+
+// The blur targets' part for a scene region: the same share of their size, rounded up.
+glm::ivec2 glowRegion(const HdrTarget& hdr, const BlurTargets& blurTargets,
+                      const SceneRegion& region) {
+    const auto part = [](int used, int whole, int target) {
+        if (used >= whole) return target;
+        const long long scaled = (static_cast<long long>(used) * target + whole - 1) / whole;
+        return std::max(1, static_cast<int>(scaled));
+    };
+    return glm::ivec2(part(region.width, hdr.width, blurTargets.width),
+                      part(region.height, hdr.height, blurTargets.height));
+}
+
+}  // namespace
+
+void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTargets& blurTargets,
+              const SceneRegion& region) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     // Every blur and composite fragment is opaque (alpha 1) and the quad lies in front of the
     // cleared depth, so blending and the depth test would only cost a read of the target per
-    // pixel without changing it. They are switched off for these passes and restored after.
-    const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
-    const bool depthWasOn = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+    // pixel without changing it. They are switched off for these passes and the composite, and
+    // restored after it.
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     bool horizontal = true;
     bool first = true;
     const bool halfSize = blurTargets.width < hdr.width;
+    const glm::ivec2 glow = glowRegion(hdr, blurTargets, region);
+    // In a smaller region each texel covers more of the window: shorter taps keep the glow's
+    // width on screen.
+    const float shrink = std::min(static_cast<float>(region.width) / static_cast<float>(hdr.width),
+                                  1.0f);
     blur.use();
     // The blur samples unit 0. The sky pass leaves it active anyway; the composite below does not.
     glActiveTexture(GL_TEXTURE0);
-    glViewport(0, 0, blurTargets.width, blurTargets.height);
+    glViewport(0, 0, glow.x, glow.y);
     for (int pass = 0; pass < kBlurPasses; ++pass) {
         glBindFramebuffer(GL_FRAMEBUFFER, blurTargets.framebuffers[horizontal ? 1 : 0]);
         blur.setUniformInt("horizontal", horizontal ? 1 : 0);
@@ -115,7 +172,10 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
         if (halfSize) {
             tap = first ? kHalfSizeFirstTap : (horizontal ? kHalfSizeAcrossTap : kHalfSizeDownTap);
         }
-        blur.setUniformFloat("tapOffset", tap);
+        blur.setUniformFloat("tapOffset", tap * shrink);
+        blur.setUniformVec2("imageRegion",
+                            first ? share(region.width, region.height, hdr.width, hdr.height)
+                                  : share(glow.x, glow.y, blurTargets.width, blurTargets.height));
         horizontal = !horizontal;
         // The first pass reads the bright part; each later one reads what the previous wrote.
         glBindTexture(GL_TEXTURE_2D,
@@ -123,21 +183,48 @@ void bloomComposite(const render::Shader& blur, const render::Shader& composite,
         renderQuad();
         first = false;
     }
+}
+
+void composite(const render::Shader& composite, const HdrTarget& hdr,
+               const BlurTargets& blurTargets, const UpscaleTarget& upscale,
+               const SceneRegion& region, bool bloomEnabled) {
+    const bool whole = (region.width >= hdr.width && region.height >= hdr.height) || getenv("DIRECT");
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, hdr.width, hdr.height);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // A reduced scene is composited texel for texel at its own size and then stretched: one
+    // filtered copy over the window costs the software renderer far less than the composite.
+    if (!whole) {
+        glBindFramebuffer(GL_FRAMEBUFFER, upscale.framebuffer);
+        glViewport(0, 0, region.width, region.height);
+    }
 
+    const glm::ivec2 glow = glowRegion(hdr, blurTargets, region);
     composite.use();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, hdr.colorBuffers[0]);
     glActiveTexture(GL_TEXTURE1);
     // After an even number of passes the last one wrote blur texture 0.
-    glBindTexture(GL_TEXTURE_2D, blurTargets.textures[horizontal ? 0 : 1]);
+    glBindTexture(GL_TEXTURE_2D, blurTargets.textures[kBlurPasses % 2 == 0 ? 0 : 1]);
     composite.setUniformInt("bloom", bloomEnabled ? 1 : 0);
     composite.setUniformFloat("exposure", 1.0f);
+    composite.setUniformVec2("sceneRegion",
+                             share(region.width, region.height, hdr.width, hdr.height));
+    composite.setUniformVec2("glowRegion",
+                             share(glow.x, glow.y, blurTargets.width, blurTargets.height));
     renderQuad();
-    if (blendWasOn) glEnable(GL_BLEND);
-    if (depthWasOn) glEnable(GL_DEPTH_TEST);
+    if (!whole) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, upscale.framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBlitFramebuffer(0, 0, region.width, region.height, 0, 0, hdr.width, hdr.height,
+                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, hdr.width, hdr.height);
+    }
+    glEnable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace effects

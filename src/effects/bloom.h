@@ -26,6 +26,14 @@ struct BlurTargets {
     int height = 0;
 };
 
+// An 8-bit colour target of the window's size: at a reduced scale the composite draws the
+// region's picture into its lower-left part, which is then stretched over the window.
+struct UpscaleTarget {
+    GLuint framebuffer = 0;
+    GLuint texture = 0;
+};
+UpscaleTarget createUpscaleTarget(int width, int height);
+
 // Number of blur passes per frame, alternating horizontal and vertical, horizontal first.
 constexpr int kBlurPasses = 10;
 
@@ -38,14 +46,32 @@ BlurTargets createBlurTargets(int width, int height);
 // Once at start-up: blur reads unit 0; the composite reads the scene on 0 and the glow on 1.
 void setBloomStartValues(const render::Shader& blur, const render::Shader& composite);
 
-// Each play frame, before anything is drawn: binds the HDR target and clears colour and depth.
-void bindHdrForScene(const HdrTarget& hdr);
+// The part of the HDR target a frame's scene is drawn into: its lower-left `width` x `height`
+// pixels. The whole target at scale 1; a smaller part when frames are slow.
+struct SceneRegion {
+    int width = 0;
+    int height = 0;
+    // The share of the window's size, as asked for.
+    float scale = 1.0f;
+};
+// The region of a window of `width` x `height` at `scale` (rounded to whole pixels, at least 1).
+SceneRegion sceneRegion(int width, int height, float scale);
 
-// Each play frame, after the sky: blurs the bright part ten times at the blur targets' size and
-// draws the tone-mapped scene plus glow (glow only when bloomEnabled) into framebuffer 0 with
-// exposure 1.0, at the HDR target's size. At half size the blur's taps are placed so that the glow
-// keeps the width and shape it has at full size. Leaves texture unit 1 active.
-void bloomComposite(const render::Shader& blur, const render::Shader& composite,
-                    const HdrTarget& hdr, const BlurTargets& blurTargets, bool bloomEnabled);
+// Each play frame, before anything is drawn: binds the HDR target, sets the viewport to the
+// region and clears colour and depth there.
+void bindHdrForScene(const HdrTarget& hdr, const SceneRegion& region);
+
+// Each play frame, after the sky: blurs the region's bright part ten times in the blur targets
+// (at their size's share of the region). At half size the blur's taps are placed so that the
+// glow keeps the width and shape it has at full size; in a smaller region they shrink with it,
+// so the glow keeps its width in the window.
+void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTargets& blurTargets,
+              const SceneRegion& region);
+// Then: draws the tone-mapped scene plus glow (glow only when bloomEnabled) into framebuffer 0
+// with exposure 1.0 at the HDR target's size, the region scaled up to the whole window. Leaves
+// texture unit 1 active and framebuffer 0 bound with the window's viewport.
+void composite(const render::Shader& composite, const HdrTarget& hdr,
+               const BlurTargets& blurTargets, const UpscaleTarget& upscale,
+               const SceneRegion& region, bool bloomEnabled);
 
 }  // namespace effects

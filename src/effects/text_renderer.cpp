@@ -93,6 +93,11 @@ TextRenderer::TextRenderer(int width, int height)
     glBindVertexArray(0);
 }
 
+void TextRenderer::setToneMapped(bool on) {
+    textShader.use();
+    textShader.setUniformInt("toneMapped", on ? 1 : 0);
+}
+
 void TextRenderer::renderText(const std::string& text, float x, float y, float scale,
                               const glm::vec3& color) {
     textShader.use();

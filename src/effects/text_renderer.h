@@ -34,6 +34,9 @@ public:
     // Draws text with its baseline pen start at (x, y) window pixels from the lower-left corner,
     // into whatever framebuffer is bound, with the blend and depth state the caller keeps.
     void renderText(const std::string& text, float x, float y, float scale, const glm::vec3& color);
+    // On: later lines take the composite's tone curve (the HUD over a play frame); off: their raw
+    // colour (the end screens).
+    void setToneMapped(bool on);
 
     std::map<char, Glyph> glyphs;
     GLuint quadVao = 0;

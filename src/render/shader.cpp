@@ -70,6 +70,10 @@ void Shader::setUniformFloat(const std::string& name, float value) const {
     glUniform1f(glGetUniformLocation(programId, name.c_str()), value);
 }
 
+void Shader::setUniformVec2(const std::string& name, const glm::vec2& value) const {
+    glUniform2fv(glGetUniformLocation(programId, name.c_str()), 1, glm::value_ptr(value));
+}
+
 void Shader::setUniformVec3(const std::string& name, const glm::vec3& value) const {
     glUniform3fv(glGetUniformLocation(programId, name.c_str()), 1, glm::value_ptr(value));
 }

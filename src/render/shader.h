@@ -20,6 +20,7 @@ public:
     void setUniformBool(const std::string& name, bool value) const;
     void setUniformInt(const std::string& name, int value) const;
     void setUniformFloat(const std::string& name, float value) const;
+    void setUniformVec2(const std::string& name, const glm::vec2& value) const;
     void setUniformVec3(const std::string& name, const glm::vec3& value) const;
     void setUniformMat4(const std::string& name, const glm::mat4& value) const;
 

@@ -78,7 +78,9 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
         }
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_BLEND);
-        effects::bloomComposite(blur, composite, hdr, halfSize ? half : whole, on);
+        const effects::SceneRegion region = effects::sceneRegion(kSize, kSize, 1.0f);
+        effects::blurGlow(blur, hdr, halfSize ? half : whole, region);
+        effects::composite(composite, hdr, halfSize ? half : whole, {}, region, on);
         EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST)) << "state restored";
         glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, pixels.data());
         return pixels;
@@ -119,7 +121,7 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     EXPECT_GT(plain(glm::vec3(1.5f)).r, plain(glm::vec3(0.9f)).r);
     // Binding the target for a frame clears both its colours.
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    effects::bindHdrForScene(hdr);
+    effects::bindHdrForScene(hdr, effects::sceneRegion(kSize, kSize, 1.0f));
     for (const GLuint id : hdr.colorBuffers) EXPECT_EQ(texels(id)[kSpot].r + texels(id)[0].r, 0.0f);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
