@@ -81,6 +81,8 @@ int startGame(GameSession& session) {
     Game& game = *session.game;
     Settings& settings = game.settings;
     loadSettings(kSettingsPath, settings);
+    // The map's memory is faulted in while the window opens and the models load.
+    session.shadowMapMemory.reserve();
 
     lastWindowSystemError().clear();
     glfwSetErrorCallback(recordWindowSystemError);
@@ -137,7 +139,7 @@ int startGame(GameSession& session) {
     glfwSetFramebufferSizeCallback(window, framebufferSizeCallback);
 
     session.renderer->createPrograms(settings);
-    session.renderer->createTargets(settings);
+    session.renderer->createTargets(settings, &session.shadowMapMemory);
     session.sound.start(std::string(kAssetDir) + "sounds/");
     // Last: the frame clock, the intro's ticks and the water's time start with the first frame.
     startClocks(game);

@@ -5,6 +5,7 @@
 
 #include "app/game.h"
 #include "app/renderer.h"
+#include "app/shadow_map_memory.h"
 #include "app/sound_player.h"
 #include "app/system_seams.h"
 
@@ -33,6 +34,8 @@ struct GameSession {
         void setFaceCulling(bool on) override;
     };
 
+    // Reserved first thing in start-up, handed to the sun's map when it is made.
+    ShadowMapMemory shadowMapMemory;
     SystemClock systemClock;
     Clock& clock;
     LateWindow platform;

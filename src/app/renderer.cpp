@@ -1,14 +1,6 @@
 // The passes of a frame in their fixed order: shadows, the HDR scene, sky, bloom, end screens.
 #include "app/renderer.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#include <sys/mman.h>
-#endif
-
-#include <cstdint>
-#include <cstdlib>
-
 #include "app/hud.h"
 #include "app/level_geometry.h"
 #include "app/level_layout.h"
@@ -21,41 +13,6 @@ constexpr const char* kLitFragment = "../assets/shaders/fShaderMultipleLights_te
 
 std::string asset(const char* relative) { return std::string(kAssetDir) + relative; }
 
-// The software renderer keeps the 10048 x 10048 shadow map (about 400 MB) in ordinary heap
-// memory and zeroes it when it is created. Faulted in 4 KiB at a time that took over a second of
-// start-up. So, just before the map is created, the heap's top is grown by that much, marked for
-// transparent huge pages (2 MiB each: a few hundred faults instead of a hundred thousand) and
-// given back without trimming; the driver's allocation then takes exactly that room. Where the
-// allocator or the kernel does not play along nothing breaks, the map is only slower to make.
-void prepareHugePagesForShadowMap() {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t kHugePage = 2u << 20;
-    const std::size_t bytes = static_cast<std::size_t>(effects::kShadowSize) *
-                                  static_cast<std::size_t>(effects::kShadowSize) * 4u +
-                              4 * kHugePage;
-    // Big blocks normally get mappings of their own, which free() hands back to the kernel.
-    mallopt(M_MMAP_MAX, 0);
-    // Free room at the top of the heap is kept unless it exceeds this: twice the block.
-    mallopt(M_TRIM_THRESHOLD, static_cast<int>(2 * bytes));
-    void* block = std::malloc(bytes);
-    if (block != nullptr) {
-        const auto start = reinterpret_cast<std::uintptr_t>(block);
-        const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-        const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-        if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-        std::free(block);
-    }
-#endif
-}
-
-// Back to the allocator's usual behaviour once the shadow map holds its memory.
-void restoreAllocator() {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
-    // glibc's defaults: 65536 mappings at most, trim above 128 KiB.
-    mallopt(M_MMAP_MAX, 65536);
-    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-#endif
-}
 }  // namespace
 
 Renderer::Renderer()
@@ -118,13 +75,15 @@ void Renderer::createPrograms(const Settings& settings) {
         render::Shader("../assets/shaders/vPrepass.txt", "../assets/shaders/fPrepass.txt");
 }
 
-void Renderer::createTargets(const Settings& settings) {
+void Renderer::createTargets(const Settings& settings, ShadowMapMemory* memory) {
     hdr_ = effects::createHdrTarget(settings.width, settings.height);
     glow_ = effects::createBlurTargets((settings.width + 1) / 2, (settings.height + 1) / 2);
     upscale_ = effects::createUpscaleTarget(settings.width, settings.height);
-    prepareHugePagesForShadowMap();
+    ShadowMapMemory ownMemory;
+    ShadowMapMemory& mapMemory = memory != nullptr ? *memory : ownMemory;
+    mapMemory.handOver();
     shadow_.target = effects::createShadowTarget();
-    restoreAllocator();
+    mapMemory.restoreAllocator();
     particles_ = std::make_unique<effects::ParticleGenerator>(particleShader_);
     effects::setShadowMapUnit(sceneShader_->shader);
     effects::setBloomStartValues(blurShader_, compositeShader_);

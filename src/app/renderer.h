@@ -9,6 +9,7 @@
 #include "app/hud.h"
 #include "app/render_scale.h"
 #include "app/scene_list.h"
+#include "app/shadow_map_memory.h"
 #include "effects/bloom.h"
 #include "effects/particles.h"
 #include "effects/shadow_map.h"
@@ -29,8 +30,8 @@ public:
     // Global GL state, the text renderer and every shader program, in start-up order.
     void createPrograms(const Settings& settings);
     // HDR, blur and shadow targets, the particles, the programs' start values and the scene's
-    // scale (the settings' render_scale).
-    void createTargets(const Settings& settings);
+    // scale (the settings' render_scale). The map takes the room `memory` reserved, if given.
+    void createTargets(const Settings& settings, ShadowMapMemory* memory = nullptr);
 
     void beginFrame(const Game& game) override;
     void drawShadowPass(const Game& game) override;

@@ -82,6 +82,9 @@ BlurTargets createBlurTargets(int width, int height) {
 }
 
 UpscaleTarget createUpscaleTarget(int width, int height) {
+    // A texel to spare beyond the window's size on each axis (see composite).
+    ++width;
+    ++height;
     UpscaleTarget target;
     glGenFramebuffers(1, &target.framebuffer);
     glGenTextures(1, &target.texture);
@@ -188,7 +191,7 @@ void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTarget
 void composite(const render::Shader& composite, const HdrTarget& hdr,
                const BlurTargets& blurTargets, const UpscaleTarget& upscale,
                const SceneRegion& region, bool bloomEnabled) {
-    const bool whole = (region.width >= hdr.width && region.height >= hdr.height) || getenv("DIRECT");
+    const bool whole = region.width >= hdr.width && region.height >= hdr.height;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, hdr.width, hdr.height);
     glDisable(GL_BLEND);
@@ -216,6 +219,12 @@ void composite(const render::Shader& composite, const HdrTarget& hdr,
                              share(glow.x, glow.y, blurTargets.width, blurTargets.height));
     renderQuad();
     if (!whole) {
+        // The stretch's filter reaches half a texel past the region's far edges: a copy of the
+        // last column and row there keeps older frames out of the window's edges.
+        const int w = region.width;
+        const int h = region.height;
+        glBlitFramebuffer(w - 1, 0, w, h, w, 0, w + 1, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        glBlitFramebuffer(0, h - 1, w + 1, h, 0, h, w + 1, h + 1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, upscale.framebuffer);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glBlitFramebuffer(0, 0, region.width, region.height, 0, 0, hdr.width, hdr.height,

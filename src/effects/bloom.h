@@ -26,8 +26,9 @@ struct BlurTargets {
     int height = 0;
 };
 
-// An 8-bit colour target of the window's size: at a reduced scale the composite draws the
-// region's picture into its lower-left part, which is then stretched over the window.
+// An 8-bit colour target a texel larger than the window each way: at a reduced scale the
+// composite draws the region's picture into its lower-left part, which is then stretched over
+// the window.
 struct UpscaleTarget {
     GLuint framebuffer = 0;
     GLuint texture = 0;

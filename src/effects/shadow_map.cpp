@@ -38,8 +38,9 @@ bool sameCaster(const ShadowCaster& a, const ShadowCaster& b) {
     return a.model == b.model && a.matrix == b.matrix;
 }
 
-// Joins overlapping rectangles until none overlap, so no texel is cleared and drawn twice.
-std::vector<TexelRect> merged(std::vector<TexelRect> rects) {
+// Joins overlapping rectangles, in place, until none overlap, so no texel is cleared and drawn
+// twice.
+void merge(std::vector<TexelRect>& rects) {
     std::erase_if(rects, [](const TexelRect& r) { return r.empty(); });
     for (std::size_t a = 0; a < rects.size();) {
         bool grown = false;
@@ -55,7 +56,6 @@ std::vector<TexelRect> merged(std::vector<TexelRect> rects) {
         // A grown rectangle may now reach one it was checked against before: start over.
         a = grown ? 0 : a + 1;
     }
-    return rects;
 }
 }  // namespace
 
@@ -156,24 +156,23 @@ TexelRect ShadowMap::texelsOf(const glm::mat4& lightSpaceMatrix, const ShadowCas
     return boxTexels(lightSpaceMatrix, caster.matrix, known->second.first, known->second.second);
 }
 
-std::vector<TexelRect> ShadowMap::changedTexels(const std::vector<ShadowCaster>& casters,
-                                                const std::vector<TexelRect>& rects) const {
-    std::vector<TexelRect> changed;
-    std::vector<bool> kept(drawn_.size(), false);
+void ShadowMap::findChangedTexels(const std::vector<ShadowCaster>& casters) {
+    changed_.clear();
+    kept_.assign(drawn_.size(), false);
     for (std::size_t i = 0; i < casters.size(); ++i) {
         bool found = false;
         for (std::size_t j = 0; j < drawn_.size() && !found; ++j) {
-            found = !kept[j] && sameCaster(drawn_[j], casters[i]);
-            if (found) kept[j] = true;
+            found = !kept_[j] && sameCaster(drawn_[j], casters[i]);
+            if (found) kept_[j] = true;
         }
         // New here or moved here.
-        if (!found) changed.push_back(rects[i]);
+        if (!found) changed_.push_back(rects_[i]);
     }
     // Gone from there or moved away.
     for (std::size_t j = 0; j < drawn_.size(); ++j) {
-        if (!kept[j]) changed.push_back(drawnRects_[j]);
+        if (!kept_[j]) changed_.push_back(drawnRects_[j]);
     }
-    return merged(std::move(changed));
+    merge(changed_);
 }
 
 void ShadowMap::draw(const render::Shader& depthShader, const glm::mat4& lightSpaceMatrix,
@@ -184,24 +183,21 @@ void ShadowMap::draw(const render::Shader& depthShader, const glm::mat4& lightSp
     GLint modes[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, modes);
     state.polygonMode = modes[0];
-    std::vector<TexelRect> rects;
-    rects.reserve(casters.size());
-    for (const ShadowCaster& caster : casters) rects.push_back(texelsOf(lightSpaceMatrix, caster));
+    rects_.clear();
+    for (const ShadowCaster& caster : casters) rects_.push_back(texelsOf(lightSpaceMatrix, caster));
 
     prepareShadowPass(depthShader, lightSpaceMatrix, target);
-    redrawn_.clear();
     if (redrawAll || !drawnOnce_ || lightSpaceMatrix != drawnLightSpace_ || state != drawnState_) {
         glClear(GL_DEPTH_BUFFER_BIT);
         for (const ShadowCaster& caster : casters) drawCaster(depthShader, caster);
-        redrawn_.push_back(TexelRect{0, 0, kShadowSize, kShadowSize});
     } else {
-        redrawn_ = changedTexels(casters, rects);
+        findChangedTexels(casters);
         glEnable(GL_SCISSOR_TEST);
-        for (const TexelRect& rect : redrawn_) {
+        for (const TexelRect& rect : changed_) {
             glScissor(rect.x0, rect.y0, rect.x1 - rect.x0, rect.y1 - rect.y0);
             glClear(GL_DEPTH_BUFFER_BIT);
             for (std::size_t i = 0; i < casters.size(); ++i) {
-                if (rects[i].overlaps(rect)) drawCaster(depthShader, casters[i]);
+                if (rects_[i].overlaps(rect)) drawCaster(depthShader, casters[i]);
             }
         }
         glDisable(GL_SCISSOR_TEST);
@@ -209,8 +205,9 @@ void ShadowMap::draw(const render::Shader& depthShader, const glm::mat4& lightSp
     drawnOnce_ = true;
     drawnLightSpace_ = lightSpaceMatrix;
     drawnState_ = state;
-    drawn_ = casters;
-    drawnRects_ = std::move(rects);
+    // Copied element by element into storage the vectors already have.
+    drawn_.assign(casters.begin(), casters.end());
+    drawnRects_.assign(rects_.begin(), rects_.end());
 }
 
 void endShadowPass(int width, int height) {

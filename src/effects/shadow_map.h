@@ -1,4 +1,5 @@
-// The directional light's shadow map: its depth target, light-space matrix and the depth pass.
+// The directional light's shadow map: its depth target, light-space matrix and the depth pass,
+// which redraws only what changed since the map was last drawn.
 #pragma once
 
 #include <GL/glew.h>
@@ -35,7 +36,7 @@ constexpr glm::vec3 kSunCoverMax{23.0f, 24.0f, 55.0f};
 constexpr float kSunCoverMargin = 1.0f;
 // Map texels per world unit in the light's view, as a 100-unit footprint gives them. The box sits
 // in the map's lower-left corner at this density: stretched over the whole map, the casters
-// would cost the software renderer nearly twice the depth writes each frame.
+// would cost the software renderer nearly twice the depth writes at every redraw.
 constexpr float kShadowTexelsPerUnit = 100.48f;
 // Texture unit of the shadow map in the lit program. Meshes bind their own maps to units 0, 1,
 // ... in order (the specular map lands on unit 1), so the shadow map sits on a unit no mesh
@@ -97,11 +98,6 @@ public:
     // Someone else drew into the target: the next draw starts from a cleared map.
     void invalidate() { drawnOnce_ = false; }
 
-    // The casters the map holds, and the rectangles the last draw cleared and redrew (the whole
-    // map for a full redraw, none when nothing changed).
-    const std::vector<ShadowCaster>& casters() const { return drawn_; }
-    const std::vector<TexelRect>& redrawn() const { return redrawn_; }
-
 private:
     struct RasterState {
         bool culling = true;
@@ -109,15 +105,20 @@ private:
         bool operator==(const RasterState&) const = default;
     };
     TexelRect texelsOf(const glm::mat4& lightSpaceMatrix, const ShadowCaster& caster);
-    std::vector<TexelRect> changedTexels(const std::vector<ShadowCaster>& casters,
-                                         const std::vector<TexelRect>& rects) const;
+    // Fills changed_ with the merged rectangles of the casters that appeared, went or moved.
+    void findChangedTexels(const std::vector<ShadowCaster>& casters);
 
     bool drawnOnce_ = false;
     glm::mat4 drawnLightSpace_{1.0f};
     RasterState drawnState_;
+    // What the map holds: the casters last drawn and their rectangles. With this frame's
+    // rectangles and the changed ones, kept between frames so that a steady frame allocates
+    // nothing.
     std::vector<ShadowCaster> drawn_;
     std::vector<TexelRect> drawnRects_;
-    std::vector<TexelRect> redrawn_;
+    std::vector<TexelRect> rects_;
+    std::vector<TexelRect> changed_;
+    std::vector<bool> kept_;
     // Model-space boxes of the models seen so far (a handful).
     std::vector<std::pair<const render::Model*, std::pair<glm::vec3, glm::vec3>>> bounds_;
 };

@@ -119,6 +119,37 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     EXPECT_LT(glm::length(orange / orange.r - glm::vec3(1.0f, 0.25f, 0.125f)), 0.02f);
     EXPECT_LT(glm::length(plain({0.3f, 0.2f, 0.1f}) - glm::vec3(0.3f, 0.2f, 0.1f)), 0.01f);
     EXPECT_GT(plain(glm::vec3(1.5f)).r, plain(glm::vec3(0.9f)).r);
+    // At full scale the window shows the scene texel for texel: single-pixel stripes come
+    // through unblurred. At half scale only the lower-left quarter holds this frame (the rest an
+    // older, brighter one, glowing hard): it alone reaches the window, stretched over all of it.
+    const effects::UpscaleTarget upscale = effects::createUpscaleTarget(kSize, kSize);
+    for (const float scale : {1.0f, 0.5f}) {
+        std::vector<glm::vec4> scene(kSize * kSize), bright(scene.size());
+        for (int i = 0; i < kSize * kSize; ++i) {
+            const int x = i % kSize, y = i / kSize;
+            const bool inside = x < kSize * scale && y < kSize * scale;
+            scene[std::size_t(i)] = glm::vec4(scale < 1.0f ? (inside ? 0.3f : 5.0f)
+                                                           : ((x + y) % 2 ? 0.5f : 0.1f));
+            bright[std::size_t(i)] = glm::vec4(inside ? 0.0f : 100.0f);
+        }
+        for (int i = 0; i < 2; ++i) {
+            glBindTexture(GL_TEXTURE_2D, hdr.colorBuffers[i]);
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kSize, kSize, GL_RGBA, GL_FLOAT,
+                            (i == 0 ? scene : bright).data());
+        }
+        const effects::SceneRegion region = effects::sceneRegion(kSize, kSize, scale);
+        effects::blurGlow(blur, hdr, half, region);
+        effects::composite(composite, hdr, half, upscale, region, true);
+        std::vector<glm::vec4> window(scene.size());
+        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_FLOAT, window.data());
+        float worst = 0.0f;
+        for (int i = 0; i < kSize * kSize; ++i) {
+            const int x = i % kSize, y = i / kSize;
+            const float want = scale < 1.0f ? 0.3f : ((x + y) % 2 ? 0.5f : 0.1f);
+            worst = std::max(worst, std::abs(window[std::size_t(i)].r - want));
+        }
+        EXPECT_LT(worst, 1.5f / 255.0f) << scale;
+    }
     // Binding the target for a frame clears both its colours.
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     effects::bindHdrForScene(hdr, effects::sceneRegion(kSize, kSize, 1.0f));
@@ -237,35 +268,40 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
     EXPECT_EQ(target.at(target.read(0), 16, 16), glm::vec4(0.0f));
 }
 
-TEST_F(Effects, TextIsDrawnInItsOwnColourWithoutADarkRimAndWithoutTheFontNothingButOneLine) {
+TEST_F(Effects, TextEdgesBlendSmoothlyIntoTheSceneWithoutADarkRimAndWithoutTheFontNothingButOneLine) {
     // Besides the game's run folder, an assets folder with the shaders but not the fonts, run
     // from itself ("../assets/" leads back into it).
     const fs::path root = testsupport::makeTempDir("glimmer-text");
     fs::create_directories(root / "assets");
     fs::create_directory_symlink(kGameRun + "/../assets/shaders", root / "assets/shaders");
+    const auto luminance = [](const glm::vec3& c) { return glm::dot(c, {0.2126f, 0.7152f, 0.0722f}); };
     for (const bool withFont : {true, false}) {
         const testsupport::ScopedWorkingDirectory cwd(withFont ? kGameRun
                                                                : (root / "assets").string());
         testsupport::CoutCapture capture;
         effects::TextRenderer text(64, 64);
         EXPECT_EQ(capture.text(), withFont ? "" : "ERROR::FREETYPE: Failed to load font\n");
+        // A bright scene behind the text, and dark text over it.
+        const glm::vec3 scene(0.9f, 0.85f, 0.8f), color(0.1f, 0.5f, 0.2f);
         const Target target(64, 1);
-        target.start();
+        target.start(glm::vec4(scene, 1.0f));
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        const glm::vec3 color(0.2f, 0.9f, 0.4f);
+        text.setToneMapped(false);
         text.renderText("H", 8.0f, 12.0f, 0.75f, color);
         text.renderText("", 40.0f, 40.0f, 1.0f, color);
-        // The HUD writes depth where it draws, so the scene drawn after it fills only the pixels
-        // it left alone: every touched pixel carries the colour itself, never a blend with the
-        // cleared black (a dark rim).
-        int lit = 0, blended = 0;
+        // Every pixel lies between the scene and the text colour: none darker than both (a rim),
+        // and along the glyph's edges some are partly covered (smooth, not stair-stepped).
+        int touched = 0, inBetween = 0, rim = 0;
         for (const glm::vec4& p : target.read()) {
-            lit += p.a > 0.0f;
-            blended += p.a > 0.0f && glm::distance(glm::vec3(p), color) > 0.01f;
+            const glm::vec3 rgb(p);
+            touched += glm::distance(rgb, scene) > 0.01f;
+            inBetween += glm::distance(rgb, scene) > 0.05f && glm::distance(rgb, color) > 0.05f;
+            rim += luminance(rgb) < std::min(luminance(scene), luminance(color)) - 0.005f;
         }
-        EXPECT_TRUE((lit > 20) == withFont && blended == 0)
-            << lit << " lit, " << blended << " blended";
+        EXPECT_EQ(rim, 0);
+        EXPECT_TRUE(withFont ? touched > 20 && inBetween >= 8 : touched == 0)
+            << touched << " touched, " << inBetween << " partly covered";
     }
     fs::remove_all(root);
 }

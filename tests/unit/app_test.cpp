@@ -2,9 +2,12 @@
 // the HUD lines and the printed GL debug messages.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/debug_output.h"
 #include "app/hud.h"
 #include "app/input.h"
+#include "app/render_scale.h"
 #include "support/headless_game.h"
 
 namespace {
@@ -117,6 +120,66 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     // The end screens show nothing but their own line.
     const app::GameRules ended{.gameState = app::GameState::Won};
     EXPECT_TRUE(app::overlayLines(ended, input, 800, 600).empty());
+}
+
+TEST(RenderScale, SlowFramesLowerItInStepsFastOnesRaiseItBackAndItSettlesWithoutPumping) {
+    // A renderer whose frame takes `fixed` plus `perPixel` at the full window, in seconds, at
+    // each scale; 40 s of frames, the renderer turning fast after 20 s where `recovers` says so.
+    struct Case {
+        const char* name;
+        double fixed, perPixel;
+        bool recovers;
+        float settled;  // the scale after 20 s
+    };
+    const Case cases[] = {
+        // The software renderer at 1280x720: down to the floor at once, and there it stays.
+        {"slideshow", 0.016, 0.105, false, 0.5f},
+        // A weak GPU: somewhere between, at a scale whose frames make 30 a second.
+        {"weak", 0.010, 0.040, true, -1.0f},
+        // Any GPU: never leaves 1.
+        {"fast", 0.002, 0.004, false, 1.0f},
+        // Right at 30 frames a second whatever the scale: stays where it is.
+        {"boundary", 1.0 / 30.0, 0.0, false, 1.0f},
+    };
+    for (const Case& c : cases) {
+        app::RenderScale scale(app::kRenderScaleAuto);
+        double clock = 0.0, lastChange = -10.0, frame = 0.0;
+        float lowest = 1.0f;
+        int changesAfterSettling = 0;
+        bool fast = false;
+        while (clock < 40.0) {
+            if (c.recovers && clock >= 20.0) fast = true;
+            const double s = scale.scale();
+            frame = fast ? 0.004 : c.fixed + c.perPixel * s * s;
+            clock += frame;
+            const float before = scale.scale();
+            if (scale.frameTook(frame)) {
+                EXPECT_GE(clock - lastChange, app::RenderScale::kHoldSeconds) << c.name;
+                EXPECT_NE(scale.scale(), before) << c.name;
+                lastChange = clock;
+                if ((clock > 10.0 && clock < 20.0) || clock > 30.0) ++changesAfterSettling;
+            }
+            lowest = std::min(lowest, scale.scale());
+            if (clock < 20.0 && clock + frame >= 20.0 && c.settled > 0.0f)
+                EXPECT_EQ(scale.scale(), c.settled) << c.name;
+            if (clock < 20.0 && clock + frame >= 20.0 && c.settled < 0.0f) {
+                EXPECT_TRUE(scale.scale() > 0.5f && scale.scale() < 1.0f) << scale.scale();
+                EXPECT_LE(frame, 1.08 / 30.0) << c.name;
+            }
+        }
+        EXPECT_EQ(changesAfterSettling, 0) << c.name << " pumps";
+        EXPECT_GE(lowest, app::RenderScale::kFloor) << c.name;
+        // A renderer that turned fast is back at full size.
+        if (c.recovers) EXPECT_EQ(scale.scale(), 1.0f) << c.name;
+    }
+    // A scale from the settings holds whatever the frames; broken times change nothing.
+    app::RenderScale pinned(0.3f);
+    for (int i = 0; i < 1000; ++i) pinned.frameTook(i % 2 ? 0.5 : 0.001);
+    app::RenderScale following(app::kRenderScaleAuto);
+    for (const double broken : {-1.0, std::nan(""), -1e9})
+        for (int i = 0; i < 100; ++i) following.frameTook(broken);
+    EXPECT_EQ(std::tuple(pinned.scale(), pinned.pinned(), following.scale()),
+              std::tuple(0.3f, true, 1.0f));
 }
 
 TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
