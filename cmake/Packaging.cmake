@@ -11,7 +11,9 @@ set(glimmer_staging ${CMAKE_BINARY_DIR}/packaging)
 install(TARGETS glimmerdeep RUNTIME DESTINATION ${glimmer_execdir})
 # The whole asset tree, whatever folders it holds, but not the local copy of the HUD font: the
 # installed font path links to the system's Comfortaa instead (fonts-comfortaa).
-install(DIRECTORY assets/ DESTINATION ${glimmer_assetdir} PATTERN Itim-Regular.ttf EXCLUDE)
+# The icons go to the icon theme, not to the game.
+install(DIRECTORY assets/ DESTINATION ${glimmer_assetdir}
+    PATTERN Itim-Regular.ttf EXCLUDE PATTERN icons EXCLUDE)
 set(GLIMMER_SYSTEM_FONT /usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf
     CACHE FILEPATH "The font that the installed HUD font path links to")
 file(MAKE_DIRECTORY ${glimmer_staging})
@@ -31,11 +33,11 @@ glimmer_from_launcher(GLIMMER_LAUNCHER_TO_ASSETS ${glimmer_assetdir})
 configure_file(packaging/glimmerdeep.sh.in ${glimmer_staging}/glimmerdeep @ONLY)
 install(PROGRAMS ${glimmer_staging}/glimmerdeep DESTINATION ${GLIMMER_INSTALL_GAMESDIR})
 
-# Menu entry, icon (made by glimmerdeep-assets), manual page and the files Debian asks of every
-# package: a copyright file and a changelog.
+# Menu entry, its icon at every size of the hicolor theme (made by glimmerdeep-assets, already laid
+# out as the theme wants), manual page and the files Debian asks of every package: a copyright
+# file and a changelog.
 install(FILES packaging/glimmerdeep.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES assets/icons/glimmerdeep.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
+install(DIRECTORY assets/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 # The maintainer that the package and its changelog name.
 set(CPACK_PACKAGE_CONTACT "Glimmerdeep maintainers <maintainers@glimmerdeep.example.org>")
 configure_file(packaging/changelog.in ${glimmer_staging}/changelog.txt @ONLY)
