@@ -8,10 +8,13 @@ set(glimmer_execdir ${CMAKE_INSTALL_LIBEXECDIR}/glimmerdeep)
 set(glimmer_assetdir ${CMAKE_INSTALL_DATADIR}/games/glimmerdeep/assets)
 set(glimmer_staging ${CMAKE_BINARY_DIR}/packaging)
 
-install(TARGETS glimmerdeep RUNTIME DESTINATION ${glimmer_execdir})
+# The game and the driver probe that its launcher runs first.
+install(TARGETS glimmerdeep glimmerdeep-glcheck RUNTIME DESTINATION ${glimmer_execdir})
 # The whole asset tree, whatever folders it holds, but not the local copy of the HUD font: the
-# installed font path links to the system's Comfortaa instead (fonts-comfortaa).
-install(DIRECTORY assets/ DESTINATION ${glimmer_assetdir} PATTERN Itim-Regular.ttf EXCLUDE)
+# installed font path links to the system's Comfortaa instead (fonts-comfortaa). The icons go to
+# the icon theme, not to the game.
+install(DIRECTORY assets/ DESTINATION ${glimmer_assetdir}
+    PATTERN Itim-Regular.ttf EXCLUDE PATTERN icons EXCLUDE)
 set(GLIMMER_SYSTEM_FONT /usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf
     CACHE FILEPATH "The font that the installed HUD font path links to")
 file(MAKE_DIRECTORY ${glimmer_staging})
@@ -27,15 +30,33 @@ function(glimmer_from_launcher out path)
     set(${out} ${relative} PARENT_SCOPE)
 endfunction()
 glimmer_from_launcher(GLIMMER_LAUNCHER_TO_GAME ${glimmer_execdir}/glimmerdeep)
+glimmer_from_launcher(GLIMMER_LAUNCHER_TO_PROBE ${glimmer_execdir}/glimmerdeep-glcheck)
 glimmer_from_launcher(GLIMMER_LAUNCHER_TO_ASSETS ${glimmer_assetdir})
 configure_file(packaging/glimmerdeep.sh.in ${glimmer_staging}/glimmerdeep @ONLY)
 install(PROGRAMS ${glimmer_staging}/glimmerdeep DESTINATION ${GLIMMER_INSTALL_GAMESDIR})
 
-# Menu entry, icon (made by glimmerdeep-assets), manual page and the files Debian asks of every
-# package: a copyright file and a changelog.
-install(FILES packaging/glimmerdeep.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES assets/icons/glimmerdeep.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
+# Menu entry, its icon at every size of the hicolor theme (made by glimmerdeep-assets, already laid
+# out as the theme wants), the software centres' description, the manual page and the files Debian
+# asks of every package: a copyright file and a changelog. The menu entry names the launcher by
+# its full path, known only when installing: the package goes under /usr whatever prefix the build
+# was configured with.
+install(CODE "set(glimmer_desktop [[${PROJECT_SOURCE_DIR}/packaging/glimmerdeep.desktop.in]])
+    set(glimmer_gamesdir [[${GLIMMER_INSTALL_GAMESDIR}]])
+    set(glimmer_datadir [[${CMAKE_INSTALL_DATADIR}]])")
+install(CODE [[
+    cmake_path(ABSOLUTE_PATH glimmer_gamesdir BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}"
+        OUTPUT_VARIABLE GLIMMER_LAUNCHER)
+    string(APPEND GLIMMER_LAUNCHER /glimmerdeep)
+    set(entry "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${glimmer_datadir}/applications")
+    string(APPEND entry /glimmerdeep.desktop)
+    message(STATUS "Installing: ${entry}")
+    configure_file("${glimmer_desktop}" "${entry}" @ONLY)
+]])
+install(DIRECTORY assets/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+configure_file(packaging/glimmerdeep.metainfo.xml.in
+    ${glimmer_staging}/org.example.glimmerdeep.metainfo.xml @ONLY)
+install(FILES ${glimmer_staging}/org.example.glimmerdeep.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # The maintainer that the package and its changelog name.
 set(CPACK_PACKAGE_CONTACT "Glimmerdeep maintainers <maintainers@glimmerdeep.example.org>")
 configure_file(packaging/changelog.in ${glimmer_staging}/changelog.txt @ONLY)
@@ -62,6 +83,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-comfortaa)
+# notify-send shows why a start from the menu failed; the game runs without it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libnotify-bin)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "first-person gem hunt in a walled stone pit
 Walk a stone pit lit by a low sun, coloured lamps and your flashlight, and
 find the three gems hidden in it; water, acid and moving spikes end the game.

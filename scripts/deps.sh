@@ -17,8 +17,9 @@ TEST_PACKAGES=(
     # The heavy stage: clang with compiler-rt (libFuzzer, ASan and UBSan runtimes for clang);
     # g++'s own sanitizer runtimes come with build-essential.
     clang libclang-rt-dev
-    # The package test checks the package it builds.
-    lintian
+    # The package test checks the package it builds, its menu entry and its software centre
+    # description.
+    lintian desktop-file-utils appstream
 )
 # CPack's dependency scan (dpkg-shlibdeps comes with build-essential) needs file.
 PACKAGE_PACKAGES=(file)

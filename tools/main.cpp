@@ -103,11 +103,15 @@ int main(int argc, char** argv) {
         std::printf("ERROR: could not write the sounds in %s\n", sounds.c_str());
         return 1;
     }
-    // The menu icon; the Debian package installs it as the 128 × 128 size of the hicolor theme.
-    const std::string icons = root + "/icons";
-    if (!makeFolder(icons) || !assetgen::writeIcon(icons + "/glimmerdeep.png", 128)) {
-        std::printf("ERROR: could not write the icon in %s\n", icons.c_str());
-        return 1;
+    // The menu icon at every size, laid out as the hicolor theme wants it: the Debian package
+    // installs the folder as it is.
+    for (const int size : assetgen::kIconSizes) {
+        const std::string icons =
+            root + "/icons/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        if (!makeFolder(icons) || !assetgen::writeIcon(icons + "/glimmerdeep.png", size)) {
+            std::printf("ERROR: could not write the icon in %s\n", icons.c_str());
+            return 1;
+        }
     }
     if (!levelMap.empty() && !assetgen::writeLevelMap(assetgen::buildLevelMesh(), levelMap)) {
         std::printf("ERROR: could not write %s\n", levelMap.c_str());

@@ -65,8 +65,8 @@ bool isUsableTriangle(const aiMesh& mesh, const aiFace& face) {
 // Serves the files Assimp opens, with material libraries cleaned first: Debian's Assimp 5.2
 // dereferences a null material when a texture statement (map_Kd and the like) comes before any
 // "newmtl", and crashes the game. Such statements belong to no material, so they are dropped.
-// Assimp only starts a material at a "newmtl" in the line's first column: an indented one
-// starts nothing and counts as a statement before any material.
+// Assimp skips the blanks that open every line but the text's first, where an indented keyword
+// is read as no keyword at all: the text handed on therefore starts at the first "newmtl" itself.
 class MaterialLibraryGuard : public Assimp::DefaultIOSystem {
 public:
     Assimp::IOStream* Open(const char* file, const char* mode) override {
@@ -85,17 +85,22 @@ public:
         return new Assimp::MemoryIOStream(bytes, text.size(), true);
     }
 
-    // The text from the first line that starts a material ("newmtl" as a whole word in the
-    // first column) on.
+    // The text from the first line that starts a material ("newmtl" as a whole word after any
+    // blanks) on, beginning at that word; empty when no line does.
     static std::string fromFirstMaterial(const std::string& text) {
-        for (std::size_t line = 0; line < text.size();) {
-            const std::size_t after = line + 6;
-            if (text.compare(line, 6, "newmtl") == 0 &&
+        // Assimp drops a UTF-8 byte order mark before reading, so the first line starts after it.
+        const std::string_view mark = "\xEF\xBB\xBF";
+        std::size_t line = text.compare(0, mark.size(), mark) == 0 ? mark.size() : 0;
+        while (line < text.size()) {
+            const std::size_t start = text.find_first_not_of(" \t", line);
+            if (start == std::string::npos) break;
+            const std::size_t after = start + 6;
+            if (text.compare(start, 6, "newmtl") == 0 &&
                 (after == text.size() ||
                  std::string_view(" \t\r\n").find(text[after]) != std::string_view::npos)) {
-                return text.substr(line);
+                return text.substr(start);
             }
-            const std::size_t end = text.find('\n', line);
+            const std::size_t end = text.find('\n', start);
             if (end == std::string::npos) break;
             line = end + 1;
         }
@@ -207,7 +212,6 @@ bool Model::convertMesh(const aiMesh& source, unsigned int meshIndex, const aiSc
     vertices.insert(vertices.end(), localVertices.begin(), localVertices.end());
     for (const GLuint index : localIndices) indices.push_back(base + index);
     ++acceptedMeshes_;
-    if (upload_ == ModelUpload::CpuOnly) return true;
 
     std::vector<Texture> localTextures;
     if (source.mMaterialIndex < scene.mNumMaterials && scene.mMaterials != nullptr &&
@@ -226,6 +230,7 @@ bool Model::convertMesh(const aiMesh& source, unsigned int meshIndex, const aiSc
         }
     }
     textures.insert(textures.end(), localTextures.begin(), localTextures.end());
+    if (upload_ == ModelUpload::CpuOnly) return true;
     meshes.emplace_back(std::move(localVertices), std::move(localIndices),
                         std::move(localTextures));
     return true;
@@ -253,7 +258,7 @@ std::vector<Texture> Model::gatherMaterialTextures(const aiMaterial& material, i
         }
         if (cached) continue;
         Texture texture;
-        texture.id = loadTextureFile(texturePath, directory);
+        texture.id = upload_ == ModelUpload::Gpu ? loadTextureFile(texturePath, directory) : 0;
         texture.type = role;
         texture.path = texturePath;
         result.push_back(texture);

@@ -18,8 +18,9 @@ struct aiScene;
 
 namespace render {
 
-// Gpu: the game's models, uploaded and textured (needs a current context). CpuOnly: vertices and
-// indices only, with no GL call and no texture decoded, for physics cooking and headless tests.
+// Gpu: the game's models, uploaded and textured (needs a current context). CpuOnly: vertices,
+// indices and the names of the materials' textures (id 0), with no GL call and no image decoded,
+// for physics cooking and headless tests.
 enum class ModelUpload { Gpu, CpuOnly };
 
 // Everything loaded from one model file. Construction never fails: problems are printed as one
