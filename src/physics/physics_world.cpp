@@ -463,10 +463,4 @@ glm::vec3 PhysicsWorld::actorPosition(const Actor* actor) const {
     return glm::vec3(p.x(), p.y(), p.z());
 }
 
-glm::quat PhysicsWorld::actorRotation(const Actor* actor) const {
-    if (!actor || !actor->object) return glm::quat(1.0f, 0.0f, 0.0f, 0.0f);
-    const btQuaternion q = actor->object->getWorldTransform().getRotation();
-    return glm::quat(q.w(), q.x(), q.y(), q.z());
-}
-
 }  // namespace physics

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <glm/glm.hpp>
-#include <glm/gtc/quaternion.hpp>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,7 +90,6 @@ public:
     Impact strongestImpact() const;
 
     glm::vec3 actorPosition(const Actor* actor) const;
-    glm::quat actorRotation(const Actor* actor) const;
 
     // Made by initPhysics; owned by the world.
     CharacterController* controller = nullptr;

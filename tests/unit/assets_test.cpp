@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stb_image.h>
 
 #include "app/level_geometry.h"
 #include "app/level_layout.h"
@@ -25,6 +26,23 @@ TEST(Assets, TheGeneratorMakesTheCommittedTreeByteForByte) {
         EXPECT_EQ(std::system(diff.c_str()), 0) << sub << ": rerun glimmerdeep-assets assets";
     }
     std::filesystem::remove_all(out);
+    // The level's depth is drawn before its lit pass as if every texel were solid: a cut-out
+    // (alpha below the lit program's 0.1) in its diffuse map would show as a hole, so none has one.
+    const render::Model level(kAssets + app::kLevelModel, render::ModelUpload::CpuOnly);
+    int diffuseMaps = 0;
+    for (const render::Texture& texture : level.textures) {
+        if (texture.type != "texture_diffuse") continue;
+        ++diffuseMaps;
+        int w = 0, h = 0, n = 0;
+        unsigned char* rgba =
+            stbi_load((level.directory + "/" + texture.path).c_str(), &w, &h, &n, 4);
+        ASSERT_NE(rgba, nullptr) << texture.path;
+        int cutOut = 0;
+        for (int i = 0; i < w * h; ++i) cutOut += rgba[4 * i + 3] < 26;
+        stbi_image_free(rgba);
+        EXPECT_EQ(cutOut, 0) << texture.path;
+    }
+    EXPECT_EQ(diffuseMaps, 1);
 }
 
 TEST(Assets, TheStatueStandsOnTheCourtsFloorClearOfTheWallUnderItsSpeechBubble) {

@@ -57,10 +57,9 @@ TEST_F(World, BodiesFallWithGravityBounceWithTheAverageRestitutionAndTheLooseWal
     EXPECT_TRUE(std::abs(rest.y - 0.5f) < 0.02f && glm::length(glm::vec2(rest.x, rest.z)) < 1.0f);
     world.step();
     EXPECT_LT(glm::length(at(body) - rest), 1e-4f);
+    // Stacked as they are, a brick that tipped would have moved its neighbours and itself.
     for (std::size_t k = 0; k < bricks.size(); ++k)
-        EXPECT_TRUE(glm::length(at(bricks[k]) - start(k)) < 0.05f &&
-                    std::abs(world.actorRotation(bricks[k]).w) > 0.999f)
-            << k;
+        EXPECT_LT(glm::length(at(bricks[k]) - start(k)), 0.02f) << k;
     // Taking out a bottom brick wakes the one resting on it, which falls into the gap.
     world.removeActor(bricks[2]);
     steps(60);
