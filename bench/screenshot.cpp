@@ -34,6 +34,7 @@ struct ShotOptions {
     bool skipIntro = true;
     bool bloom = true;
     bool flashlight = true;
+    bool cel = true;
     bool fly = false;
     std::string out = "shot.png";
     // World points whose window pixel is printed, so a test knows where to look.
@@ -66,6 +67,8 @@ bool parse(int argc, char** argv, ShotOptions& o) {
             o.bloom = false;
         } else if (arg == "--no-flashlight") {
             o.flashlight = false;
+        } else if (arg == "--no-cel") {
+            o.cel = false;
         } else if (arg == "--fly") {
             o.fly = true;
         } else if (arg == "--out") {
@@ -170,7 +173,7 @@ int runScreenshot(int argc, char** argv) {
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: glimmerdeep-bench shot [--at x,y,z] [--yaw deg] [--pitch deg] "
-                     "[--frames n] [--intro] [--no-bloom] [--no-flashlight] [--fly] "
+                     "[--frames n] [--intro] [--no-bloom] [--no-flashlight] [--no-cel] [--fly] "
                      "[--out file.png] [--probe x,y,z]... [--statue-mask file.png] "
                      "[--literal] [--scale s]\n");
         return 2;
@@ -191,6 +194,7 @@ int runScreenshot(int argc, char** argv) {
     }
     game.input.bloomEnabled = options.bloom;
     game.input.flashlightOn = options.flashlight;
+    game.input.celShadingEnabled = options.cel;
     game.player.gravityEnabled = !options.fly;
     for (int frame = 0; frame < options.frames; ++frame) {
         place(game, options);

@@ -172,6 +172,8 @@ const render::Shader& Renderer::useProgram(Program program, const Game& game,
                 reflection.setUniformMat4("projectionView", projectionView);
                 reflection.setUniformVec3("cameraPos", camera.position);
                 reflection.setUniformFloat("brightness", brightness);
+                // The statue shows the toon bands too.
+                reflection.setUniformInt("cells", game.input.celShadingEnabled ? 1 : 0);
             }
             return reflection;
         }
