@@ -16,9 +16,6 @@ namespace {
 constexpr float kStride = 4.5f;
 // Feet that moved less than this (world units) in a frame stand still.
 constexpr float kStandingStill = 1e-4f;
-// The player's own steps stand out; the spikes' clank is background unless one stands by them.
-constexpr float kFootstepGain = 1.0f;
-constexpr float kClankGain = 0.5f;
 // A fall ends with a landing sound only from at least this height (world units); walking down a
 // step or a ramp is no fall. A jump always lands with one.
 constexpr float kLandingDrop = 1.0f;
@@ -93,7 +90,7 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
         // The first step sounds as the player sets off, the next ones every stride.
         s.strideLeft -= walked;
         if (s.strideLeft <= 0.0f) {
-            out.add(Sound::Footstep, true, feet, kFootstepGain);
+            out.add(Sound::Footstep, true, feet, 1.0f);
             s.strideLeft = std::max(s.strideLeft + kStride, 0.0f);
         }
     } else {
@@ -105,9 +102,10 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
 
 }  // namespace
 
-void SoundFrame::add(Sound sound, bool positional, const glm::vec3& position, float gain) {
+void SoundFrame::add(Sound sound, bool positional, const glm::vec3& position, float gain,
+                     float pitch, std::uint8_t variant) {
     if (cueCount == kMaxCues) return;
-    cues[cueCount++] = SoundCue{sound, positional, position, gain};
+    cues[cueCount++] = SoundCue{sound, positional, position, gain, pitch, variant};
 }
 
 void updateSoundCues(Game& game) {
@@ -140,7 +138,7 @@ void updateSoundCues(Game& game) {
     }
 
     if (rules.secondsElapsed != s.secondsElapsed && game.actors.spikes) {
-        out.add(Sound::SpikesClank, true, game.world.actorPosition(game.actors.spikes), kClankGain);
+        out.add(Sound::SpikesClank, true, game.world.actorPosition(game.actors.spikes), 1.0f);
     }
     s.secondsElapsed = rules.secondsElapsed;
 
