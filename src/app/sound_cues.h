@@ -88,7 +88,9 @@ struct SoundCues {
 
     bool playing = true;
     std::array<bool, 3> gemVisible{true, true, true};
-    std::int32_t secondsElapsed = 0;
+    // Height of the spikes in the last frame: they clank as they move.
+    bool hasSpikes = false;
+    float spikesY = 0.0f;
     bool jumpRequested = false;
     bool hasFeet = false;
     glm::vec3 feet{0.0f};
@@ -98,8 +100,14 @@ struct SoundCues {
     bool airborne = false;
     float airTop = 0.0f;
     bool jumped = false;
-    // World units of ground still to walk before the next footstep.
+    // World units of ground still to walk before the next footstep; after a landing the next
+    // step waits for a whole stride, even across a pause.
     float strideLeft = 0.0f;
+    bool strideFromLanding = false;
+    // The footstep file played last, never played twice in a row.
+    std::uint8_t lastStep = 0;
+    // State of the random pitch, gain and variant choices (any value but 0).
+    std::uint32_t random = 0x9e3779b9u;
     // elapsedMs of the last thud; far in the past at the start.
     std::int64_t lastThudMs = -1'000'000;
 };
