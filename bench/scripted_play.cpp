@@ -1,6 +1,7 @@
 // glimmerdeep-bench play: runs the real game for a number of frames while a fixed script presses
-// keys and moves the mouse through the handlers the GLFW callbacks call. The sanitizer stage of
-// the test command runs it; it draws nothing of its own and measures nothing.
+// keys and moves the mouse through the handlers the GLFW callbacks call, or walks a route that
+// ends in a death, with the game's sound on. The sanitizer stage of the test command runs it,
+// the sound test listens to it; it draws nothing of its own and measures nothing.
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
@@ -15,6 +16,7 @@
 #include "app/input.h"
 #include "app/system_seams.h"
 #include "bench/bench_modes.h"
+#include "physics/character_controller.h"
 
 // g++ says __SANITIZE_ADDRESS__, clang says __has_feature(address_sanitizer).
 #if defined(__SANITIZE_ADDRESS__)
@@ -80,9 +82,13 @@ constexpr Hold kHolds[] = {
     {60, 75, GLFW_KEY_A}, {76, 94, GLFW_KEY_W},
 };
 
+// Where a route ends: in the water tank or on the spikes.
+enum class Route { None, Water, Spikes };
+
 struct PlayOptions {
     int frames = 300;
     bool skipIntro = true;
+    Route route = Route::None;
 };
 
 bool parse(int argc, char** argv, PlayOptions& o) {
@@ -93,6 +99,10 @@ bool parse(int argc, char** argv, PlayOptions& o) {
             if (o.frames <= 0) return false;
         } else if (arg == "--intro") {
             o.skipIntro = false;
+        } else if (arg == "--route" && i + 1 < argc) {
+            const std::string end = argv[++i];
+            if (end != "water" && end != "spikes") return false;
+            o.route = end == "water" ? Route::Water : Route::Spikes;
         } else {
             return false;
         }
@@ -127,6 +137,28 @@ void feedScript(app::Game& game, ScriptedPlatform& platform, int frame) {
     app::handleCursor(game, x, step == 50 ? y - 5000.0 : y);
 }
 
+// A route through the level that holds every overlap of sounds the mix must take, in seconds
+// of game time (frames come as fast as the machine draws them): a walk from the start with a
+// jump, a walk into the loose brick wall (knocks, a jump landing among them), a drop onto the
+// moving platform beside the spikes and a walk off its end (the hum, the clank, a landing and
+// steps), then a fall into the water tank or onto the spikes. `from` is the last frame's time.
+void feedRoute(app::Game& game, ScriptedPlatform& platform, Route route, double from, double to) {
+    const auto at = [&](double t) { return from < t && t <= to; };
+    const auto place = [&](const glm::dvec3& feet) {
+        game.player.controller->setFootPosition(feet);
+    };
+    if (at(2.4)) place({15.0, 0.0, 20.0});
+    if (at(4.5)) place({-15.0, 7.5, 0.0});
+    if (at(6.3)) {
+        place(route == Route::Water ? glm::dvec3(0.5, 6.0, 1.5) : glm::dvec3(-7.0, 12.5, 0.0));
+    }
+    if (at(1.2) || at(3.5)) app::handleKey(game, GLFW_KEY_SPACE, GLFW_PRESS);
+    platform.held.clear();
+    if (to < 2.2 || (to >= 2.5 && to < 4.3) || (to >= 4.9 && to < 6.0)) {
+        platform.held.insert(GLFW_KEY_W);
+    }
+}
+
 // Runs LeakSanitizer's exit check now, when built with it; the check at exit is then skipped.
 void checkLeaksNow() {
 #if GLIMMER_HAS_LSAN
@@ -139,7 +171,9 @@ void checkLeaksNow() {
 int runScriptedPlay(int argc, char** argv) {
     PlayOptions options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: glimmerdeep-bench play [--frames n] [--intro]\n");
+        std::fprintf(
+            stderr,
+            "usage: glimmerdeep-bench play [--frames n] [--intro] [--route water|spikes]\n");
         return 2;
     }
     auto session = std::make_unique<app::GameSession>();
@@ -154,15 +188,34 @@ int runScriptedPlay(int argc, char** argv) {
         game.rules.lastSecond -= 3;
     }
 
-    for (int frame = 0; frame < options.frames; ++frame) {
-        feedScript(game, platform, frame);
+    // A route runs until the game has ended and its last sounds have rung out for 2.5 s.
+    const int frames = options.route == Route::None ? options.frames : 100000;
+    const double start = glfwGetTime();
+    double ended = start;
+    double last = start;
+    int frame = 0;
+    for (; frame < frames; ++frame) {
+        const double now = glfwGetTime();
+        if (options.route == Route::None) {
+            feedScript(game, platform, frame);
+        } else if (game.rules.gameState == app::GameState::Playing) {
+            feedRoute(game, platform, options.route, last - start, now - start);
+            ended = now;
+        } else if (now - ended > 2.5) {
+            break;
+        }
+        last = now;
         app::runFrame(game, session->renderer.get());
+        session->sound.play(game.sound.frame);
         glfwSwapBuffers(session->window);
     }
     // Escape last: the close request goes through the real window.
     app::handleKey(game, GLFW_KEY_ESCAPE, GLFW_PRESS);
     const bool closeRequested = glfwWindowShouldClose(session->window) == GLFW_TRUE;
-    std::printf("play: %d frames, state %d, gems %d, close requested %s\n", options.frames,
+    // A route that does not end in a death has failed.
+    const bool routeDone =
+        options.route == Route::None || game.rules.gameState == app::GameState::Lost;
+    std::printf("play: %d frames, state %d, gems %d, close requested %s\n", frame,
                 static_cast<int>(game.rules.gameState), game.rules.gemsCollected,
                 closeRequested ? "yes" : "no");
 
@@ -172,7 +225,7 @@ int runScriptedPlay(int argc, char** argv) {
     session.reset();
     checkLeaksNow();
     glfwTerminate();
-    return closeRequested ? 0 : 1;
+    return closeRequested && routeDone ? 0 : 1;
 }
 
 }  // namespace bench

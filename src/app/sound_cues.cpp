@@ -1,7 +1,10 @@
 // The sound cue step: compares the game's state with the last frame's and names the sounds due.
 #include "app/sound_cues.h"
 
+#include <GLFW/glfw3.h>
+
 #include <algorithm>
+#include <cmath>
 
 #include "app/game.h"
 #include "app/level_layout.h"
@@ -16,12 +19,23 @@ namespace {
 constexpr float kStride = 4.5f;
 // Feet that moved less than this (world units) in a frame stand still.
 constexpr float kStandingStill = 1e-4f;
-// The player's own steps stand out; the spikes' clank is background unless one stands by them.
-constexpr float kFootstepGain = 1.0f;
-constexpr float kClankGain = 0.5f;
+// Without a movement key held, only a move of at least this much in a frame (world units; a
+// fifth of a frame's walk at 60 frames a second) is a step: the controller's pushes out of
+// geometry and squeezes between moving pieces are smaller.
+constexpr float kRealStride = 0.05f;
+// Each step is played a little higher or lower (fraction of its pitch) and softer (the lowest
+// gain) at random, so that a long walk never sounds like one sample repeated.
+constexpr float kStepPitchSpread = 0.06f;
+constexpr float kStepSoftest = 0.85f;
+// Crouched steps are half as loud.
+constexpr float kCrouchedStepGain = 0.5f;
+// The landing, a knock and the spikes' clank vary less.
+constexpr float kKnockPitchSpread = 0.04f;
 // A fall ends with a landing sound only from at least this height (world units); walking down a
 // step or a ramp is no fall. A jump always lands with one.
 constexpr float kLandingDrop = 1.0f;
+// The spikes move a whole unit or two a tick; a smaller change of height is no tick.
+constexpr float kSpikesTick = 0.5f;
 // Impulse of a new brick contact (kg · units/s) that is heard: a wall brick (10 kg) dropped
 // about a fifth of a unit; shoving the wall mostly stays below it. Four times as much (a drop
 // of about three units) plays at full gain.
@@ -30,6 +44,19 @@ constexpr float kThudImpulse = 30.0f;
 constexpr std::int64_t kThudGapMs = 250;
 // The second hazard zone is the water tank; the other two hold acid.
 constexpr std::size_t kWaterHazard = 1;
+
+// 0 to 1 from the cue step's own generator (xorshift), the same sequence in every run.
+float nextRandom(std::uint32_t& state) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return static_cast<float>(state >> 8) / 16777216.0f;
+}
+
+// 1 ± spread, at random.
+float around(std::uint32_t& state, float spread) {
+    return 1.0f + spread * (2.0f * nextRandom(state) - 1.0f);
+}
 
 glm::vec3 feetOf(const Game& game) {
     if (!game.player.controller) return game.player.camera.position;
@@ -57,6 +84,26 @@ void addEndCues(const Game& game, const glm::vec3& feet, SoundFrame& out) {
     out.add(Sound::Sting, false, glm::vec3(0.0f), 1.0f);
 }
 
+// True while a movement key moves the player.
+bool walkKeyHeld(const Game& game) {
+    if (!game.rules.inputEnabled) return false;
+    for (int key : {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_S, GLFW_KEY_D}) {
+        if (game.platform.isKeyDown(key)) return true;
+    }
+    return false;
+}
+
+// A footstep: never the file played last, its pitch and gain a little off at random.
+void addFootstep(const Game& game, const glm::vec3& feet, SoundCues& s) {
+    const int count = kSoundVariants[static_cast<std::size_t>(Sound::Footstep)];
+    // One to count - 1 files on from the last one.
+    const int skip = 1 + static_cast<int>(nextRandom(s.random) * static_cast<float>(count - 1));
+    s.lastStep = static_cast<std::uint8_t>((s.lastStep + skip) % count);
+    float gain = kStepSoftest + (1.0f - kStepSoftest) * nextRandom(s.random);
+    if (game.player.camera.wasCrouching) gain *= kCrouchedStepGain;
+    s.frame.add(Sound::Footstep, true, feet, gain, around(s.random, kStepPitchSpread), s.lastStep);
+}
+
 // Jump, landing and footsteps from the player's movement in this frame.
 void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
     const physics::Player& player = game.player;
@@ -71,7 +118,10 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
 
     if (grounded) {
         if (s.airborne && (s.jumped || s.airTop - feet.y >= kLandingDrop)) {
-            out.add(Sound::Land, true, feet, 1.0f);
+            out.add(Sound::Land, true, feet, 1.0f, around(s.random, kKnockPitchSpread));
+            // The landing is this stride's footfall.
+            s.strideLeft = kStride;
+            s.strideFromLanding = true;
         }
         s.airborne = false;
     } else if (flying) {
@@ -89,14 +139,18 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
 
     const float walked =
         s.hasFeet ? glm::length(glm::vec2(feet.x - s.feet.x, feet.z - s.feet.z)) : 0.0f;
-    if (grounded && s.grounded && walked > kStandingStill) {
+    const bool striding = grounded && s.grounded && walked > kStandingStill &&
+                          (walked >= kRealStride || walkKeyHeld(game));
+    if (striding) {
         // The first step sounds as the player sets off, the next ones every stride.
         s.strideLeft -= walked;
         if (s.strideLeft <= 0.0f) {
-            out.add(Sound::Footstep, true, feet, kFootstepGain);
-            s.strideLeft = std::max(s.strideLeft + kStride, 0.0f);
+            addFootstep(game, feet, s);
+            // One step a frame however far the frame went.
+            s.strideLeft = kStride - std::fmod(-s.strideLeft, kStride);
+            s.strideFromLanding = false;
         }
-    } else {
+    } else if (!s.strideFromLanding) {
         s.strideLeft = 0.0f;
     }
     s.grounded = grounded;
@@ -105,9 +159,10 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
 
 }  // namespace
 
-void SoundFrame::add(Sound sound, bool positional, const glm::vec3& position, float gain) {
+void SoundFrame::add(Sound sound, bool positional, const glm::vec3& position, float gain,
+                     float pitch, std::uint8_t variant) {
     if (cueCount == kMaxCues) return;
-    cues[cueCount++] = SoundCue{sound, positional, position, gain};
+    cues[cueCount++] = SoundCue{sound, positional, position, gain, pitch, variant};
 }
 
 void updateSoundCues(Game& game) {
@@ -139,10 +194,16 @@ void updateSoundCues(Game& game) {
         return;
     }
 
-    if (rules.secondsElapsed != s.secondsElapsed && game.actors.spikes) {
-        out.add(Sound::SpikesClank, true, game.world.actorPosition(game.actors.spikes), kClankGain);
+    if (game.actors.spikes) {
+        const glm::vec3 spikes = game.world.actorPosition(game.actors.spikes);
+        if (s.hasSpikes && std::abs(spikes.y - s.spikesY) >= kSpikesTick) {
+            // Variant 1 is the drop.
+            out.add(Sound::SpikesClank, true, spikes, 1.0f, around(s.random, kKnockPitchSpread),
+                    spikes.y < s.spikesY ? 1 : 0);
+        }
+        s.spikesY = spikes.y;
+        s.hasSpikes = true;
     }
-    s.secondsElapsed = rules.secondsElapsed;
 
     if (game.actors.platform) {
         out.humOn = true;
@@ -154,7 +215,8 @@ void updateSoundCues(Game& game) {
     const physics::Impact impact = game.world.strongestImpact();
     if (impact.impulse >= kThudImpulse && game.elapsedMs - s.lastThudMs >= kThudGapMs) {
         out.add(Sound::Thud, true, impact.position,
-                std::min(1.0f, impact.impulse / (4.0f * kThudImpulse)));
+                std::min(1.0f, impact.impulse / (4.0f * kThudImpulse)),
+                around(s.random, kKnockPitchSpread));
         s.lastThudMs = game.elapsedMs;
     }
     s.feet = feet;

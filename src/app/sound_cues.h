@@ -10,7 +10,7 @@ namespace app {
 
 struct Game;
 
-// Every sound of the game, in the order of kSoundFiles.
+// Every sound of the game.
 enum class Sound : std::uint8_t {
     Footstep,
     Jump,
@@ -27,18 +27,40 @@ enum class Sound : std::uint8_t {
 };
 inline constexpr std::size_t kSoundCount = 12;
 
-// The files below the asset folder's "sounds/", one per Sound.
-inline constexpr std::array<const char*, kSoundCount> kSoundFiles = {
-    "footstep.wav",   "jump.wav",         "land.wav", "chime.wav", "splash.wav",  "hiss.wav",
-    "spikes_hit.wav", "spikes_clank.wav", "hum.wav",  "thud.wav",  "fanfare.wav", "sting.wav"};
+// Files per Sound, in the order of Sound: the footstep has three to choose from, the spikes'
+// clank one for the rise (variant 0) and one for the drop (variant 1).
+inline constexpr std::array<std::uint8_t, kSoundCount> kSoundVariants = {3, 1, 1, 1, 1, 1,
+                                                                         1, 2, 1, 1, 1, 1};
+// The files below the asset folder's "sounds/": each Sound's variants in a row, in the order of
+// Sound.
+inline constexpr std::array kSoundFiles = {
+    "footstep_1.wav",  "footstep_2.wav", "footstep_3.wav", "jump.wav",       "land.wav",
+    "chime.wav",       "splash.wav",     "hiss.wav",       "spikes_hit.wav", "spikes_up.wav",
+    "spikes_down.wav", "hum.wav",        "thud.wav",       "fanfare.wav",    "sting.wav"};
+
+inline constexpr std::size_t kSoundFileCount = kSoundFiles.size();
+
+// Where a variant of a sound sits in kSoundFiles; a variant the sound lacks gives its last one.
+constexpr std::size_t soundFile(Sound sound, std::uint8_t variant) {
+    std::size_t first = 0;
+    for (std::size_t s = 0; s < static_cast<std::size_t>(sound); ++s) first += kSoundVariants[s];
+    const std::uint8_t count = kSoundVariants[static_cast<std::size_t>(sound)];
+    return first + (variant < count ? variant : count - 1u);
+}
+static_assert(soundFile(Sound::Sting, 0) + 1 == kSoundFileCount,
+              "every variant of every Sound has its file");
 
 // One sound to start now: at a place in the level, or (not positional) at the listener's ear.
 struct SoundCue {
     Sound sound = Sound::Footstep;
     bool positional = true;
     glm::vec3 position{0.0f};
-    // 0 to 1.
+    // 0 to 1, on top of the sound's own level in the mix.
     float gain = 1.0f;
+    // Playback rate: 1 as recorded, 1.06 six per cent faster and higher.
+    float pitch = 1.0f;
+    // Which of the sound's files (kSoundVariants).
+    std::uint8_t variant = 0;
 };
 
 // The sound of one frame: what starts, whether everything playing stops first, where the
@@ -56,7 +78,8 @@ struct SoundFrame {
     glm::vec3 listenerUp{0.0f, 1.0f, 0.0f};
 
     // A cue beyond kMaxCues is dropped.
-    void add(Sound sound, bool positional, const glm::vec3& position, float gain);
+    void add(Sound sound, bool positional, const glm::vec3& position, float gain,
+             float pitch = 1.0f, std::uint8_t variant = 0);
 };
 
 // This frame's sounds, and what the cue step remembers of the frame before.
@@ -65,7 +88,9 @@ struct SoundCues {
 
     bool playing = true;
     std::array<bool, 3> gemVisible{true, true, true};
-    std::int32_t secondsElapsed = 0;
+    // Height of the spikes in the last frame: they clank as they move.
+    bool hasSpikes = false;
+    float spikesY = 0.0f;
     bool jumpRequested = false;
     bool hasFeet = false;
     glm::vec3 feet{0.0f};
@@ -75,8 +100,14 @@ struct SoundCues {
     bool airborne = false;
     float airTop = 0.0f;
     bool jumped = false;
-    // World units of ground still to walk before the next footstep.
+    // World units of ground still to walk before the next footstep; after a landing the next
+    // step waits for a whole stride, even across a pause.
     float strideLeft = 0.0f;
+    bool strideFromLanding = false;
+    // The footstep file played last, never played twice in a row.
+    std::uint8_t lastStep = 0;
+    // State of the random pitch, gain and variant choices (any value but 0).
+    std::uint32_t random = 0x9e3779b9u;
     // elapsedMs of the last thud; far in the past at the start.
     std::int64_t lastThudMs = -1'000'000;
 };

@@ -11,11 +11,12 @@ namespace app {
 
 class SoundPlayer {
 public:
-    // Opens the sound device and loads every sound of kSoundFiles from `folder` (with its
+    // Opens the sound device and loads every file of kSoundFiles from `folder` (with its
     // trailing slash). Says on standard error, in one line, that sound is off and why when the
     // device cannot be used, or names each file that does not load (that sound stays silent).
     void start(const std::string& folder);
-    // Moves the listener, stops what the frame stops, starts its cues and keeps the hum going.
+    // Moves the listener, stops what the frame stops, starts its cues and keeps the hum going,
+    // each at its level in the mix.
     void play(const SoundFrame& frame);
 
 private:

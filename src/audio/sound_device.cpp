@@ -3,12 +3,14 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 #include <fcntl.h>
 #include <sndfile.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 namespace audio {
@@ -95,6 +97,9 @@ struct SoundDevice::Impl {
     ALCdevice* device = nullptr;
     ALCcontext* context = nullptr;
     float referenceDistance = 1.0f;
+    // Whether each voice may have a distance model of its own (OpenAL Soft always offers it);
+    // without it local sounds fade like the others.
+    bool localSounds = false;
     std::array<ALuint, kVoices> voices{};
     // The voice to try first: the one started least recently.
     std::size_t nextVoice = 0;
@@ -127,10 +132,20 @@ struct SoundDevice::Impl {
 
     ALuint buffer(std::size_t slot) const { return slot < buffers.size() ? buffers[slot] : 0; }
 
-    void place(ALuint voice, bool positional, const glm::vec3& position) const {
-        alSourcei(voice, AL_SOURCE_RELATIVE, positional ? AL_FALSE : AL_TRUE);
-        const glm::vec3 at = positional ? position : glm::vec3(0.0f);
-        alSource3f(voice, AL_POSITION, at.x, at.y, at.z);
+    // Everything a voice plays with, set on every start: voices are shared between sounds.
+    void voice(ALuint source, const Voicing& v) const {
+        alSourcei(source, AL_SOURCE_RELATIVE, v.positional ? AL_FALSE : AL_TRUE);
+        const glm::vec3 at = v.positional ? v.position : glm::vec3(0.0f);
+        alSource3f(source, AL_POSITION, at.x, at.y, at.z);
+        alSourcef(source, AL_GAIN, v.gain);
+        alSourcef(source, AL_PITCH, v.pitch);
+        const bool local = localSounds && v.silentBeyond > referenceDistance;
+        if (localSounds) {
+            alSourcei(source, AL_DISTANCE_MODEL,
+                      local ? AL_LINEAR_DISTANCE_CLAMPED : AL_INVERSE_DISTANCE_CLAMPED);
+        }
+        alSourcef(source, AL_MAX_DISTANCE,
+                  local ? v.silentBeyond : std::numeric_limits<float>::max());
     }
 
     ALuint freeVoice() {
@@ -179,6 +194,8 @@ bool SoundDevice::open(std::size_t slots, float referenceDistance, std::string& 
         return false;
     }
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
+    s.localSounds = alIsExtensionPresent("AL_EXT_source_distance_model") == AL_TRUE;
+    if (s.localSounds) alEnable(AL_SOURCE_DISTANCE_MODEL);
     for (ALuint voice : s.voices) alSourcef(voice, AL_REFERENCE_DISTANCE, referenceDistance);
     s.referenceDistance = referenceDistance;
     s.buffers.assign(slots, 0);
@@ -220,44 +237,43 @@ void SoundDevice::setListener(const glm::vec3& position, const glm::vec3& forwar
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
-void SoundDevice::play(std::size_t slot, bool positional, const glm::vec3& position, float gain) {
+void SoundDevice::play(std::size_t slot, const Voicing& voicing) {
     Impl& s = *impl_;
     const ALuint buffer = s.buffer(slot);
     if (!s.context || !buffer) return;
-    const ALuint voice = s.freeVoice();
+    const ALuint source = s.freeVoice();
     // A buffer can only be swapped on a voice that is not playing.
-    alSourceStop(voice);
-    alSourcei(voice, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcei(voice, AL_LOOPING, AL_FALSE);
-    s.place(voice, positional, position);
-    alSourcef(voice, AL_GAIN, gain);
-    alSourcePlay(voice);
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+    alSourcei(source, AL_LOOPING, AL_FALSE);
+    s.voice(source, voicing);
+    alSourcePlay(source);
 }
 
-void SoundDevice::loop(std::size_t slot, bool on, const glm::vec3& position) {
+void SoundDevice::loop(std::size_t slot, bool on, const Voicing& voicing) {
     Impl& s = *impl_;
     const ALuint buffer = s.buffer(slot);
     if (!s.context || !buffer) return;
-    ALuint& voice = s.loops[slot];
+    ALuint& source = s.loops[slot];
     if (!on) {
-        if (voice) alSourceStop(voice);
+        if (source) alSourceStop(source);
         return;
     }
-    if (!voice) {
+    if (!source) {
         alGetError();
-        alGenSources(1, &voice);
+        alGenSources(1, &source);
         if (alGetError() != AL_NO_ERROR) {
-            voice = 0;
+            source = 0;
             return;
         }
-        alSourcei(voice, AL_BUFFER, static_cast<ALint>(buffer));
-        alSourcei(voice, AL_LOOPING, AL_TRUE);
-        alSourcef(voice, AL_REFERENCE_DISTANCE, s.referenceDistance);
+        alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+        alSourcei(source, AL_LOOPING, AL_TRUE);
+        alSourcef(source, AL_REFERENCE_DISTANCE, s.referenceDistance);
     }
-    s.place(voice, true, position);
+    s.voice(source, voicing);
     ALint state = AL_STOPPED;
-    alGetSourcei(voice, AL_SOURCE_STATE, &state);
-    if (state != AL_PLAYING) alSourcePlay(voice);
+    alGetSourcei(source, AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING) alSourcePlay(source);
 }
 
 void SoundDevice::stopAll() {

@@ -9,6 +9,21 @@
 
 namespace audio {
 
+// How one sound plays: where, how loud, how high, and how far it carries.
+struct Voicing {
+    // At `position` in the level, or (not positional) at the listener's ear.
+    bool positional = true;
+    glm::vec3 position{0.0f};
+    // 0 to 1.
+    float gain = 1.0f;
+    // Playback rate: 1 as recorded; 1.06 six per cent faster and higher.
+    float pitch = 1.0f;
+    // 0: the sound fades as referenceDistance / distance and never quite ends. Otherwise a
+    // local sound: it falls in a straight line from full gain at referenceDistance to silence at
+    // this many world units, and stays silent farther away.
+    float silentBeyond = 0.0f;
+};
+
 class SoundDevice {
 public:
     SoundDevice();
@@ -30,11 +45,11 @@ public:
 
     // The listener: where it is and which way it looks (forward and up need not be unit length).
     void setListener(const glm::vec3& position, const glm::vec3& forward, const glm::vec3& up);
-    // Starts the sound of `slot` once, at `position` in the level or, when not positional, at the
-    // listener's ear. gain 0 to 1. When every voice is busy the oldest one is taken.
-    void play(std::size_t slot, bool positional, const glm::vec3& position, float gain);
-    // Keeps the sound of `slot` looping at `position` while `on`; stops it when not.
-    void loop(std::size_t slot, bool on, const glm::vec3& position);
+    // Starts the sound of `slot` once, voiced as asked; nothing of a voice's last sound carries
+    // over. When every voice is busy the oldest one is taken.
+    void play(std::size_t slot, const Voicing& voicing);
+    // Keeps the sound of `slot` looping, voiced as asked, while `on`; stops it when not.
+    void loop(std::size_t slot, bool on, const Voicing& voicing);
     // Stops every voice, looping or not.
     void stopAll();
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <vector>
 
 #include "app/level_layout.h"
@@ -74,6 +75,7 @@ TEST(SoundCues, HowOftenEachSoundComes) {
         {"walking, then standing", walkThen(false), 1.0, Sound::Footstep, 0, 0},
         {"walking, in the air after a jump", walkThen(true), 0.8, Sound::Footstep, 0, 0},
         {"flying", hold({GLFW_KEY_LEFT_ALT, GLFW_KEY_W}), 2.0, Sound::Footstep, 0, 0},
+        {"no key, riding the platform's edge", feetAt({-13, 6.5f, 0}), 4.0, Sound::Footstep, 0, 0},
         {"a jump", hold({GLFW_KEY_SPACE}), 2.0, Sound::Jump, 1, 1},
         {"a jump lands", hold({GLFW_KEY_SPACE}), 2.0, Sound::Land, 1, 1},
         {"a fall of six units lands", feetAt({0, 6, 50}), 2.0, Sound::Land, 1, 1},
@@ -97,6 +99,37 @@ TEST(SoundCues, HowOftenEachSoundComes) {
     }
 }
 
+TEST(SoundCues, StepsVaryWaitAStrideAfterALandingAndAreSofterCrouched) {
+    // The softest step standing; every crouched step is softer.
+    float softest = 1.0f;
+    for (const bool crouched : {false, true}) {
+        HeadlessGame h(testsupport::simpleLevelGeometry());
+        h.skipIntro();
+        // A jump as the walk sets off; the water tank is three seconds ahead.
+        hold({GLFW_KEY_W, GLFW_KEY_SPACE, crouched ? GLFW_KEY_LEFT_CONTROL : GLFW_KEY_W})(h);
+        const auto heard = listen(h, 2.6);
+        // Where the player landed, and the files and pitches of the steps.
+        glm::vec3 landed(1e9f);
+        std::set<int> files;
+        float lowest = 2.0f, highest = 0.0f;
+        int last = -1;
+        for (const auto& [frame, cue] : heard) {
+            if (cue.sound == Sound::Land) landed = cue.position;
+            if (cue.sound != Sound::Footstep) continue;
+            EXPECT_TRUE(glm::distance(cue.position, landed) > 4.4f && cue.variant != last &&
+                        (!crouched || cue.gain < softest));
+            last = cue.variant;
+            files.insert(cue.variant);
+            lowest = std::min(lowest, cue.pitch);
+            highest = std::max(highest, cue.pitch);
+            if (!crouched) softest = std::min(softest, cue.gain);
+        }
+        EXPECT_TRUE(framesOf(heard, Sound::Land).size() == 1u && files.size() == 3u &&
+                    lowest > 0.93f && highest < 1.07f && highest - lowest > 0.06f)
+            << crouched;
+    }
+}
+
 TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
     HeadlessGame h(testsupport::simpleLevelGeometry());
     h.skipIntro();
@@ -104,6 +137,7 @@ TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
     float lowest = 100.0f, highest = -100.0f;
     for (int f = 0; f < 180; ++f) {
         const int gems = h.game->rules.gemsCollected;
+        const float spikesBefore = h.game->world.actorPosition(h.game->actors.spikes).y;
         const auto heard = listen(h, 1.0 / 60.0);
         const app::SoundFrame& out = h.game->sound.frame;
         ASSERT_EQ(framesOf(heard, Sound::Chime).size(),
@@ -113,6 +147,8 @@ TEST(SoundCues, ChimeInTheFrameTheGemCountsHumAtThePlatformClankAtTheSpikes) {
             if (cue.sound == Sound::Chime) EXPECT_EQ(cue.position, app::layout::kGemPositions[1]);
             if (cue.sound == Sound::SpikesClank) {
                 EXPECT_EQ(cue.position, h.game->world.actorPosition(h.game->actors.spikes));
+                // The drop has a file of its own.
+                EXPECT_EQ(cue.variant, cue.position.y < spikesBefore ? 1 : 0);
             }
         }
         ASSERT_TRUE(out.humOn &&
