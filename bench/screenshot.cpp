@@ -108,7 +108,8 @@ void printProbes(const app::Game& game, const std::vector<glm::vec3>& probes) {
     const int width = game.settings.width;
     const int height = game.settings.height;
     const glm::mat4 projectionView =
-        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix();
+        physics::projectionMatrix(width, height, game.settings.field_of_view) *
+        game.player.camera.viewMatrix();
     for (const glm::vec3& p : probes) {
         const glm::vec4 clip = projectionView * glm::vec4(p, 1.0f);
         std::printf("probe %g,%g,%g -> ", static_cast<double>(p.x), static_cast<double>(p.y),

@@ -153,13 +153,15 @@ void Renderer::drawPlayFrame(const Game& game) {
     const int height = game.settings.height;
     const float brightness = game.settings.brightness;
     const physics::Camera camera = game.player.camera;
+    const glm::mat4 projection =
+        physics::projectionMatrix(width, height, game.settings.field_of_view);
 
     effects::bindHdrForScene(hdr_);
-    particles_->draw(camera, width, height);
+    particles_->draw(camera, projection);
     particles_->update(game.deltaTime());
     drawText(overlayLines(game.rules, game.input, width, height));
 
-    const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
+    const glm::mat4 projectionView = projection * camera.viewMatrix();
 
     drawDepthPrepass(projectionView);
     const render::Shader& scene = sceneShader_->shader;
@@ -235,7 +237,7 @@ void Renderer::drawPlayFrame(const Game& game) {
     reflection.setUniformFloat("brightness", brightness);
     statue_.draw(reflection);
 
-    skybox_->drawSky(camera, width, height, brightness);
+    skybox_->drawSky(camera, projection, brightness);
     bloomComposite(game);
 }
 
@@ -325,8 +327,9 @@ void Renderer::drawFloorFrame(const Game& game, const FloorPrograms& programs) {
     glBindFramebuffer(GL_FRAMEBUFFER, hdr_.framebuffer);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     programs.flat.use();
-    programs.flat.setUniformMat4("projectionView",
-                                 physics::projectionMatrix(width, height) * camera.viewMatrix());
+    programs.flat.setUniformMat4(
+        "projectionView", physics::projectionMatrix(width, height, game.settings.field_of_view) *
+                              camera.viewMatrix());
     for (const auto& [model, matrix] : objects) {
         programs.flat.setUniformMat4("model", matrix);
         model->drawGeometry();
@@ -357,7 +360,8 @@ void Renderer::drawStatueMask(const Game& game, const render::Shader& flat) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     flat.use();
     flat.setUniformMat4("projectionView",
-                        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix());
+                        physics::projectionMatrix(width, height, game.settings.field_of_view) *
+                            game.player.camera.viewMatrix());
     flat.setUniformMat4("model", layout::statueMatrix());
     statue_.drawGeometry();
 }

@@ -38,7 +38,9 @@ struct Camera {
     glm::mat4 viewMatrix() const;
 };
 
-// Perspective of the player's view: 45 degrees vertical, near 0.1, far 100.
-glm::mat4 projectionMatrix(int width, int height);
+// Perspective of the player's view for a window of width x height pixels: `fieldOfView` degrees
+// vertical (the game's own is 45), near 0.1, far 100. Every perspective the game draws with
+// comes from here.
+glm::mat4 projectionMatrix(int width, int height, float fieldOfView);
 
 }  // namespace physics

@@ -79,7 +79,7 @@ TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
         camera.viewMatrix() * glm::vec4(camera.position + camera.front * 3.0f, 1);
     EXPECT_LT(glm::length(glm::vec3(ahead) - glm::vec3(0, 0, -3)), 1e-4f);
     // A vertical field of view of 45 degrees, the window's aspect, near 0.1 and far 100.
-    const glm::mat4 wide = physics::projectionMatrix(1920, 1080);
+    const glm::mat4 wide = physics::projectionMatrix(1920, 1080, 45.0f);
     EXPECT_NEAR(wide[1][1], 1.0f / std::tan(glm::radians(22.5f)), 1e-5f);
     EXPECT_FLOAT_EQ(wide[1][1] / wide[0][0], 1.7777778f);
     const glm::vec4 near = wide * glm::vec4(0, 0, -0.1f, 1), far = wide * glm::vec4(0, 0, -100, 1);
