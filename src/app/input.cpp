@@ -5,6 +5,18 @@
 
 namespace app {
 
+namespace {
+
+// Turns the view by travel in mouse pixels (x right, y up) at the settings' sensitivity, the
+// vertical turned round for a player who asked for that.
+void turnView(Game& game, float xoffset, float yoffset) {
+    physics::Camera& camera = game.player.camera;
+    camera.mouseSensitivity = game.settings.mouse_sensitivity;
+    camera.turnCamera(xoffset, game.settings.invert_look ? -yoffset : yoffset);
+}
+
+}  // namespace
+
 void handleKey(Game& game, int key, int action) {
     InputSwitches& in = game.input;
     if (key == GLFW_KEY_LEFT_CONTROL) {
@@ -60,7 +72,7 @@ void handleCursor(Game& game, double xpos, double ypos) {
     in.lastX = x;
     in.lastY = y;
     if (!game.rules.inputEnabled) return;
-    game.player.camera.turnCamera(xoffset, yoffset);
+    turnView(game, xoffset, yoffset);
 }
 
 void processInput(Game& game) {

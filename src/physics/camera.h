@@ -19,7 +19,8 @@ struct Camera {
     float pitch = 0.0f;
     // Units per second for walking and flying.
     float movementSpeed = 15.0f;
-    // Degrees per pixel of mouse travel.
+    // Degrees per pixel of mouse travel; the input handlers bring it to the settings' value
+    // before each turn.
     float mouseSensitivity = 0.2f;
 
     bool wasCrouching = false;

@@ -70,6 +70,11 @@ TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroAndEachKeyWalksItsOwnWay) {
         const glm::vec3 moved = (camera.position - before) * 4.0f;
         EXPECT_LT(glm::length(glm::vec2(moved.x, moved.z) - glm::normalize(way)), 0.04f) << key;
     }
+    // At the settings' sensitivity, here 0.5 degrees a pixel; inverted look turns up into down.
+    h.game->settings.mouse_sensitivity = 0.5f;
+    h.game->settings.invert_look = true;
+    app::handleCursor(*h.game, 925.0, 370.0);
+    EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(-45.0f + 50.0f, 2.0f - 10.0f));
 }
 
 TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
