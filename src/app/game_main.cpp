@@ -64,6 +64,9 @@ void GameSession::LateWindow::pollEvents() {
     if (real) real->pollEvents();
 }
 bool GameSession::LateWindow::isKeyDown(int key) const { return real && real->isKeyDown(key); }
+std::optional<GamepadState> GameSession::LateWindow::gamepad() const {
+    return real ? real->gamepad() : std::nullopt;
+}
 void GameSession::LateWindow::requestClose() {
     if (real) real->requestClose();
 }
