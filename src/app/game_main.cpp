@@ -139,6 +139,7 @@ int startGame(GameSession& session) {
     session.renderer->createPrograms(settings);
     session.renderer->createTargets(settings);
     session.sound.start(std::string(kAssetDir) + "sounds/");
+    session.sound.setVolume(settings.volume);
     // Last: the frame clock, the intro's ticks and the water's time start with the first frame.
     startClocks(game);
     return 0;
