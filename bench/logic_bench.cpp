@@ -22,6 +22,7 @@ class ScriptedWindow : public app::Platform {
 public:
     void pollEvents() override {}
     bool isKeyDown(int key) const override { return key == GLFW_KEY_W; }
+    std::optional<app::GamepadState> gamepad() const override { return std::nullopt; }
     void requestClose() override {}
     void setWireframe(bool) override {}
     void setFaceCulling(bool) override {}

@@ -116,7 +116,8 @@ void printProbes(const app::Game& game, const std::vector<glm::vec3>& probes) {
     const int width = game.settings.width;
     const int height = game.settings.height;
     const glm::mat4 projectionView =
-        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix();
+        physics::projectionMatrix(width, height, game.settings.field_of_view) *
+        game.player.camera.viewMatrix();
     for (const glm::vec3& p : probes) {
         const glm::vec4 clip = projectionView * glm::vec4(p, 1.0f);
         std::printf("probe %g,%g,%g -> ", static_cast<double>(p.x), static_cast<double>(p.y),
@@ -161,7 +162,8 @@ void drawStatueMask(const app::Game& game, const render::Model& statue) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     flat.use();
     flat.setUniformMat4("projectionView",
-                        physics::projectionMatrix(width, height) * game.player.camera.viewMatrix());
+                        physics::projectionMatrix(width, height, game.settings.field_of_view) *
+                            game.player.camera.viewMatrix());
     flat.setUniformMat4("model", app::layout::statueMatrix());
     statue.drawGeometry();
 }

@@ -29,6 +29,10 @@ struct InputSwitches {
     bool firstMouse = true;
     float lastX = 0.0f;
     float lastY = 0.0f;
+    // The gamepad as the last poll found it: all let go and centred while none is connected.
+    GamepadState pad;
+    // GLFW time at which Back went down; negative while it is up, and once it has quit.
+    double padBackSince = -1.0;
 };
 
 // The rules' own variables.

@@ -22,7 +22,7 @@ void runFrame(Game& game, FrameRenderer* r) {
         updatePlayer(game);
         updateTiming(game);
         processInput(game);
-        game.platform.pollEvents();
+        pollEvents(game);
         if (r) r->drawPlayFrame(game);
         updateIntro(game);
         handleTriggers(game);
@@ -31,7 +31,7 @@ void runFrame(Game& game, FrameRenderer* r) {
 
     endOfGame(game);
     if (game.rules.gameState != GameState::Playing) {
-        game.platform.pollEvents();
+        pollEvents(game);
         if (r) r->drawEndScreen(game);
     }
     updateSoundCues(game);

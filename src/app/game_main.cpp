@@ -67,6 +67,9 @@ void GameSession::LateWindow::pollEvents() {
     if (real) real->pollEvents();
 }
 bool GameSession::LateWindow::isKeyDown(int key) const { return real && real->isKeyDown(key); }
+std::optional<GamepadState> GameSession::LateWindow::gamepad() const {
+    return real ? real->gamepad() : std::nullopt;
+}
 void GameSession::LateWindow::requestClose() {
     if (real) real->requestClose();
 }
@@ -141,6 +144,7 @@ int startGame(GameSession& session) {
     session.renderer->createPrograms(settings);
     session.renderer->createTargets(settings, &session.shadowMapMemory);
     session.sound.start(std::string(kAssetDir) + "sounds/");
+    session.sound.setVolume(settings.volume);
     // Last: the frame clock, the intro's ticks and the water's time start with the first frame.
     startClocks(game);
     return 0;

@@ -29,6 +29,7 @@ struct GameSession {
         std::unique_ptr<GlfwPlatform> real;
         void pollEvents() override;
         bool isKeyDown(int key) const override;
+        std::optional<GamepadState> gamepad() const override;
         void requestClose() override;
         void setWireframe(bool on) override;
         void setFaceCulling(bool on) override;

@@ -199,15 +199,17 @@ void Renderer::drawPlayFrame(const Game& game) {
     // The scene fills the lower-left part of the HDR target that the scale gives; the composite
     // scales it up to the window.
     const effects::SceneRegion region = effects::sceneRegion(width, height, scale_.scale());
+    const glm::mat4 projection =
+        physics::projectionMatrix(width, height, game.settings.field_of_view);
     passDone("player");
 
     effects::bindHdrForScene(hdr_, region);
     passDone("clear");
-    particles_->draw(camera, width, height);
+    particles_->draw(camera, projection);
     particles_->update(game.deltaTime());
     passDone("particles");
 
-    const glm::mat4 projectionView = physics::projectionMatrix(width, height) * camera.viewMatrix();
+    const glm::mat4 projectionView = projection * camera.viewMatrix();
     prepared_ = 0;
     Program current = Program::None;
     const char* const passNames[] = {"", "scene", "lamps", "gems", "water", "statue"};
@@ -233,7 +235,7 @@ void Renderer::drawPlayFrame(const Game& game) {
     }
     passDone(passNames[static_cast<int>(current)]);
 
-    skybox_->drawSky(camera, width, height, game.settings.brightness);
+    skybox_->drawSky(camera, projection, game.settings.brightness);
     passDone("sky");
     effects::blurGlow(blurShader_, hdr_, glow_, region);
     passDone("glow");

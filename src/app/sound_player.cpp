@@ -65,6 +65,8 @@ void SoundPlayer::start(const std::string& folder) {
     }
 }
 
+void SoundPlayer::setVolume(float volume) { device_.setVolume(volume); }
+
 void SoundPlayer::play(const SoundFrame& frame) {
     if (!device_.isOpen()) return;
     device_.setListener(frame.listenerPosition, frame.listenerForward, frame.listenerUp);

@@ -15,6 +15,8 @@ public:
     // trailing slash). Says on standard error, in one line, that sound is off and why when the
     // device cannot be used, or names each file that does not load (that sound stays silent).
     void start(const std::string& folder);
+    // The settings' master volume, 0 silent to 1 full, over all the game's sound.
+    void setVolume(float volume);
     // Moves the listener, stops what the frame stops, starts its cues and keeps the hum going,
     // each at its level in the mix.
     void play(const SoundFrame& frame);

@@ -19,12 +19,15 @@ public:
     explicit GlfwPlatform(GLFWwindow* window) : window_(window) {}
     void pollEvents() override;
     bool isKeyDown(int key) const override;
+    std::optional<GamepadState> gamepad() const override;
     void requestClose() override;
     void setWireframe(bool on) override;
     void setFaceCulling(bool on) override;
 
 private:
     GLFWwindow* window_;
+    // The playing pad as the last poll found it.
+    std::optional<GamepadState> pad_;
 };
 
 }  // namespace app

@@ -237,6 +237,10 @@ void SoundDevice::setListener(const glm::vec3& position, const glm::vec3& forwar
     alListenerfv(AL_ORIENTATION, orientation);
 }
 
+void SoundDevice::setVolume(float volume) {
+    if (impl_->context) alListenerf(AL_GAIN, volume);
+}
+
 void SoundDevice::play(std::size_t slot, const Voicing& voicing) {
     Impl& s = *impl_;
     const ALuint buffer = s.buffer(slot);

@@ -45,6 +45,8 @@ public:
 
     // The listener: where it is and which way it looks (forward and up need not be unit length).
     void setListener(const glm::vec3& position, const glm::vec3& forward, const glm::vec3& up);
+    // The master volume, 0 silent to 1 full: the listener's gain, over every sound's own gain.
+    void setVolume(float volume);
     // Starts the sound of `slot` once, voiced as asked; nothing of a voice's last sound carries
     // over. When every voice is busy the oldest one is taken.
     void play(std::size_t slot, const Voicing& voicing);

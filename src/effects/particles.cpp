@@ -47,7 +47,7 @@ ParticleGenerator::ParticleGenerator(const render::Shader& particleShader)
     glBindVertexArray(0);
 }
 
-void ParticleGenerator::draw(const physics::Camera& camera, int width, int height) {
+void ParticleGenerator::draw(const physics::Camera& camera, const glm::mat4& projection) {
     shader.use();
     const glm::mat4 view = glm::lookAt(camera.position, camera.position + camera.front, camera.up);
     // The camera's axes in world space: rotating the quad by them turns it to face the viewer.
@@ -69,7 +69,7 @@ void ParticleGenerator::draw(const physics::Camera& camera, int width, int heigh
     // none alive they keep last frame's values.
     if (lastLiving) {
         shader.setUniformMat4("view", view);
-        shader.setUniformMat4("projection", physics::projectionMatrix(width, height));
+        shader.setUniformMat4("projection", projection);
         glUniform4fv(glGetUniformLocation(shader.programId, "color"), 1,
                      glm::value_ptr(lastLiving->color));
     }

@@ -18,9 +18,9 @@ public:
     // 100 particles, all alive at (50, 50, 50) until the first update.
     explicit ParticleGenerator(const render::Shader& shader);
 
-    // Draws the living particles into the bound framebuffer for a window of width x height
-    // pixels. Every instance shares the colour of the last living particle.
-    void draw(const physics::Camera& camera, int width, int height);
+    // Draws the living particles into the bound framebuffer through the view's `projection`.
+    // Every instance shares the colour of the last living particle.
+    void draw(const physics::Camera& camera, const glm::mat4& projection);
 
     // Advances the rain by dt seconds (the frame's deltaTime).
     void update(float dt);

@@ -123,14 +123,15 @@ Skybox::Skybox()
     skyShader.setUniformInt("skybox", 0);
 }
 
-void Skybox::drawSky(const physics::Camera& camera, int width, int height, float brightness) const {
+void Skybox::drawSky(const physics::Camera& camera, const glm::mat4& projection,
+                     float brightness) const {
     // The sky sits exactly at the far plane, so it passes only where the depth is still clear.
     glDepthFunc(GL_LEQUAL);
     skyShader.use();
     // Rotation only: the sky never moves with the camera.
     const glm::mat4 view = glm::mat4(glm::mat3(camera.viewMatrix()));
     skyShader.setUniformMat4("view", view);
-    skyShader.setUniformMat4("projection", physics::projectionMatrix(width, height));
+    skyShader.setUniformMat4("projection", projection);
     skyShader.setUniformFloat("brightness", brightness);
     glBindVertexArray(cubeVao);
     glActiveTexture(GL_TEXTURE0);

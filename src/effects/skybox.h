@@ -23,8 +23,9 @@ public:
     Skybox();
 
     // Draws the sky behind everything already drawn (depth test GL_LEQUAL at the far plane),
-    // for a window of width x height pixels, scaled by brightness. Leaves unit 0 active.
-    void drawSky(const physics::Camera& camera, int width, int height, float brightness) const;
+    // through the view's `projection`, scaled by brightness. Leaves unit 0 active.
+    void drawSky(const physics::Camera& camera, const glm::mat4& projection,
+                 float brightness) const;
 
     render::Shader skyShader;
     render::Shader reflectionShader;

@@ -28,8 +28,10 @@ void Camera::updateCameraAxes() {
 
 glm::mat4 Camera::viewMatrix() const { return glm::lookAt(position, position + front, up); }
 
-glm::mat4 projectionMatrix(int width, int height) {
-    return glm::perspective(0.39269909f * 2.0f,
+glm::mat4 projectionMatrix(int width, int height, float fieldOfView) {
+    // glm::radians(45.0f) is exactly 2 x 0.39269909f, the half-angle of 22.5 degrees doubled: the
+    // default view's matrix is bit for bit the one that fixed constant gives.
+    return glm::perspective(glm::radians(fieldOfView),
                             static_cast<float>(width) / static_cast<float>(height), 0.1f, 100.0f);
 }
 

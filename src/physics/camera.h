@@ -19,7 +19,8 @@ struct Camera {
     float pitch = 0.0f;
     // Units per second for walking and flying.
     float movementSpeed = 15.0f;
-    // Degrees per pixel of mouse travel.
+    // Degrees per pixel of mouse travel; the input handlers bring it to the settings' value
+    // before each turn.
     float mouseSensitivity = 0.2f;
 
     bool wasCrouching = false;
@@ -38,7 +39,9 @@ struct Camera {
     glm::mat4 viewMatrix() const;
 };
 
-// Perspective of the player's view: 45 degrees vertical, near 0.1, far 100.
-glm::mat4 projectionMatrix(int width, int height);
+// Perspective of the player's view for a window of width x height pixels: `fieldOfView` degrees
+// vertical (the game's own is 45), near 0.1, far 100. Every perspective the game draws with
+// comes from here.
+glm::mat4 projectionMatrix(int width, int height, float fieldOfView);
 
 }  // namespace physics

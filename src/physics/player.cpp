@@ -16,10 +16,10 @@ void updateEye(Player& player) {
                   static_cast<float>(centre.z));
 }
 
-void moveCharacter(Player& player, MoveDirection direction) {
+void moveCharacter(Player& player, MoveDirection direction, float tilt) {
     if (!player.controller) return;
     const Camera& camera = player.camera;
-    const float speed = player.deltaTime * camera.movementSpeed;
+    const float speed = player.deltaTime * camera.movementSpeed * tilt;
     // The view direction flattened onto the ground (right × up points backwards).
     const glm::vec3 back = glm::normalize(glm::cross(camera.right, camera.worldUp));
     glm::vec3 displacement(0.0f);

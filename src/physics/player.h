@@ -29,8 +29,9 @@ inline constexpr float kMoveMinDistance = 0.0005f;
 // Jump moves slide until practically nothing is left.
 inline constexpr float kJumpMinDistance = 5.0e-25f;
 
-// Walks (or flies) one frame's worth of movementSpeed in the given direction.
-void moveCharacter(Player& player, MoveDirection direction);
+// Walks (or flies) one frame's worth of movementSpeed in the given direction, times `tilt` (0 to
+// 1: how far a stick is pushed; a key is pushed all the way).
+void moveCharacter(Player& player, MoveDirection direction, float tilt = 1.0f);
 // Falls at the constant speed -jumpGravity.y while walking and not jumping.
 void gravityStep(Player& player);
 // Shrinks the capsule to half height from the second held frame, restores it after release.

@@ -1,5 +1,5 @@
 # Look checks on real frames: the intro, sky behind the level, the ledge's shadow, the court's
-# shadow, the glow, the statue.
+# shadow, the glow, the statue, a wide field of view.
 # Each shot is the real game with the camera placed by glimmerdeep-bench shot; the checks
 # compare regions of the PNGs (means, differences, outlines), never exact bytes.
 # Set LOOK_OUT to a folder to keep the shots there.
@@ -126,5 +126,15 @@ change=$(convert "$OUT/statue_diff.png" -format "%[fx:mean / $common]" info:)
 echo "statue: outline overlap $overlap of $either, mean change inside $change"
 holds "$overlap > 0.9 * $either" || fail "the statue's outline moved too much ($overlap of $either)"
 holds "$change > 0.003" || fail "the statue looks the same from both sides (change $change)"
+
+# Field of view: at 90 degrees the red lamp at (17.5, 16, 10), 55 degrees right of the view,
+# stands by the window's right edge, where a projection of 90 degrees puts it (at 45 it would be
+# out of view).
+sed -i 's/^field_of_view=.*/field_of_view=90/' "$SCRATCH/assets/settings.txt"
+shot wide --fly --at 6,12,10 --yaw -55 --pitch 15 --probe 17.5,16,10
+read -r wx wy <<<"$(probe wide 1)"
+lamp=$(count_red "$OUT/wide.png" "40x40+$((wx - 20))+$((wy - 20))")
+echo "field of view 90: the lamp at column $wx, $lamp red pixels of 1600 around it"
+((wx > 1100 && wx < 1260 && lamp > 800)) || fail "at 90 degrees the lamp is not by the right edge"
 
 echo "look checks passed in $((SECONDS - started)) s"

@@ -19,6 +19,7 @@ ROBUSTNESS_CASES=(
 "settings brightness infinite|Invalid value for setting brightness: \"inf\"|1|sed -i 's/^brightness=.*/brightness=inf/' settings.txt"
 "settings width above the largest texture|Invalid value for setting width: \"40000\"|1|sed -i 's/^width=.*/width=40000/' settings.txt"
 "settings height above the largest texture|Invalid value for setting height: \"20000\"|1|sed -i 's/^height=.*/height=20000/' settings.txt"
+"settings volume above full|Invalid value for setting volume: \"2\"|1|sed -i 's/^volume=.*/volume=2/' settings.txt"
 "level model of garbage bytes|ERROR::ASSIMP:: |0|garbage 20000 > objects/level/lvl3_1.obj"
 "brick model with NaN coordinates|ERROR::ASSIMP:: |0|sed -i 's/^v .*/v nan 1 1/' objects/brick/brickOrigin.obj"
 "platform model with only degenerate triangles|ERROR::ASSIMP:: |0|printf 'v 1 1 1\nv 1 1 1\nv 2 2 2\nf 1 2 3\n' > objects/plattform/plattformOrigin.obj"

@@ -207,7 +207,7 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndTheSkyFillsWhatNothingCovere
         glDisable(GL_SCISSOR_TEST);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_CULL_FACE);
-        sky.drawSky(camera, 32, 32, brightness);
+        sky.drawSky(camera, physics::projectionMatrix(32, 32, 45.0f), brightness);
         return target.read();
     };
     // The start's view looks down -z, into the last face; from far away too, there dimmed by the
@@ -235,11 +235,12 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
     }
     physics::Camera camera;
     camera.position = glm::vec3(50.0f, 50.0f, 60.0f);
+    const glm::mat4 projection = physics::projectionMatrix(32, 32, 45.0f);
     const Target target(32, 2);
     target.start();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    generator.draw(camera, 32, 32);
+    generator.draw(camera, projection);
     const std::vector<glm::vec4> scene = target.read(0);
     const glm::vec4 centre = target.at(scene, 16, 16);
     // The HDR colour arrives unclamped at the centre and keeps its hue; it glows.
@@ -259,12 +260,12 @@ TEST_F(Effects, LivingParticlesAreDrawnAsRoundGlowingSpritesInTheLastLivingOnesC
             ++*static_cast<int*>(const_cast<void*>(count));
         },
         &messages);
-    for (int frame = 0; frame < 30; ++frame) generator.draw(camera, 32, 32);
+    for (int frame = 0; frame < 30; ++frame) generator.draw(camera, projection);
     glDebugMessageCallback(nullptr, nullptr);
     EXPECT_EQ(messages, 0);
     generator.update(6.0f);
     target.start();
-    generator.draw(camera, 32, 32);
+    generator.draw(camera, projection);
     EXPECT_EQ(target.at(target.read(0), 16, 16), glm::vec4(0.0f));
 }
 

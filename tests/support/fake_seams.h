@@ -38,12 +38,15 @@ public:
         for (; !events.empty(); events.pop_front()) events.front()();
     }
     bool isKeyDown(int key) const override { return held.count(key) > 0; }
+    std::optional<app::GamepadState> gamepad() const override { return pad; }
     void requestClose() override { closeRequested = true; }
     void setWireframe(bool on) override { wireframe = on; }
     void setFaceCulling(bool on) override { faceCulling = on; }
 
     std::set<int> held;
     std::deque<std::function<void()>> events;
+    // The pad the game finds at its next poll; empty while none is connected.
+    std::optional<app::GamepadState> pad;
     bool closeRequested = false;
     bool wireframe = false;
     bool faceCulling = true;

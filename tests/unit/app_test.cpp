@@ -1,5 +1,5 @@
-// The player's hands and eyes: keys and the mouse through the GLFW handlers, the camera they turn,
-// the HUD lines and the printed GL debug messages.
+// The player's hands and eyes: keys, the mouse and a gamepad through the game's handlers, the
+// camera they turn, the HUD lines and the printed GL debug messages.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -73,6 +73,66 @@ TEST(Input, TheMouseTurnsTheViewOnlyAfterTheIntroAndEachKeyWalksItsOwnWay) {
         const glm::vec3 moved = (camera.position - before) * 4.0f;
         EXPECT_LT(glm::length(glm::vec2(moved.x, moved.z) - glm::normalize(way)), 0.04f) << key;
     }
+    // At the settings' sensitivity, here 0.5 degrees a pixel; inverted look turns up into down.
+    h.game->settings.mouse_sensitivity = 0.5f;
+    h.game->settings.invert_look = true;
+    app::handleCursor(*h.game, 925.0, 370.0);
+    EXPECT_EQ(glm::vec2(camera.yaw, camera.pitch), glm::vec2(-45.0f + 50.0f, 2.0f - 10.0f));
+}
+
+TEST(Gamepad, PlaysThroughTheKeysHandlersAndLetsGoOfEverythingWhenItIsGone) {
+    HeadlessGame h(testsupport::simpleLevelGeometry());
+    app::Game& g = *h.game;
+    const physics::Camera& c = g.player.camera;
+    // Holds the buttons (bits by GLFW_GAMEPAD_BUTTON_*; -1: no pad) and the sticks (left x, y,
+    // right x, y; y down) for that many frames; gives what the last frame walked (x, z) and
+    // turned (yaw, pitch), and the player's jump, crouch, flashlight, bloom, gravity and quit.
+    const auto hold = [&](int buttons, const glm::vec4& sticks, double frames) {
+        h.platform.pad = app::GamepadState{{}, {sticks.x, sticks.y, sticks.z, sticks.w}};
+        for (std::size_t b = 0; b < 15; ++b) h.platform.pad->buttons[b] = (buttons >> b) & 1;
+        if (buttons < 0) h.platform.pad.reset();
+        h.run((frames - 1.0) / 60.0);
+        const glm::vec4 at(c.position.x, c.position.z, c.yaw, c.pitch);
+        h.frame();
+        std::string state;
+        for (bool on : {g.player.jumpRequested, g.player.crouchHeld, g.input.flashlightOn,
+                        g.input.bloomEnabled, g.player.gravityEnabled, h.platform.closeRequested})
+            state += on ? '1' : '0';
+        return std::pair(glm::vec4(c.position.x, c.position.z, c.yaw, c.pitch) - at, state);
+    };
+    // The intro holds the sticks back as it holds the mouse and the keys.
+    EXPECT_EQ(hold(0, {0, -1, 1, -1}, 30).first, glm::vec4(0.0f));
+    h.skipIntro();
+    enum : int { A = 1, B = 2, LB = 16, RB = 32, Back = 64, Thumb = 512, Up = 2048 };
+    // Buttons, sticks, frames -> the last frame's walk and turn, and the player's state. Full tilt
+    // walks a quarter unit a frame like a key; half tilt walks less (the dead zone cut out) and
+    // looks up a seventh as fast as full tilt (3 degrees a frame, below), for fine aim; a slight
+    // tilt does nothing. A jumps (and lands); the bumpers and the d-pad's up switch the
+    // flashlight, bloom and flying, and back at their next press; B or the stick's click crouch
+    // while held. Back let go before a second quits nothing. The pad gone mid-walk, turning and
+    // crouched: all of it stops at once. Back held for a second quits.
+    const std::tuple<int, glm::vec4, double, glm::vec4, const char*> steps[] = {
+        {0, {0, -1, 0, 0}, 2, {0, -0.25f, 0, 0}, "001110"},
+        {0, {0.5f, 0, 0, -0.5f}, 2, {0.094f, 0, 0, 0.42f}, "001110"},
+        {0, {0.15f, 0.1f, 0.1f, -0.15f}, 2, {}, "001110"},
+        {A, {}, 1, {}, "101110"},
+        {LB | RB | Up, {}, 90, {}, "000000"},
+        {0, {}, 2, {}, "000000"},
+        {LB | RB | Up, {}, 2, {}, "001110"},
+        {B, {}, 2, {}, "011110"},
+        {Thumb, {}, 2, {}, "011110"},
+        {Back, {}, 55, {}, "001110"},
+        {B, {0, -1, 1, 0}, 2, {0.013f, -0.25f, 3, 0}, "011110"},
+        {-1, {}, 2, {}, "001110"},
+        {Back, {}, 62, {}, "001111"}};
+    for (const auto& [buttons, sticks, frames, walkAndTurn, state] : steps) {
+        const auto [moved, now] = hold(buttons, sticks, frames);
+        EXPECT_LT(glm::distance(moved, walkAndTurn), 0.02f) << buttons << " " << frames;
+        EXPECT_EQ(now, state) << buttons << " " << frames;
+    }
+    // Inverted look turns the stick's up into down too.
+    g.settings.invert_look = true;
+    EXPECT_LT(glm::distance(hold(0, {0, 0, 0, -1}, 2).first, glm::vec4(0, 0, 0, -3)), 1e-3f);
 }
 
 TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
@@ -82,7 +142,7 @@ TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
         camera.viewMatrix() * glm::vec4(camera.position + camera.front * 3.0f, 1);
     EXPECT_LT(glm::length(glm::vec3(ahead) - glm::vec3(0, 0, -3)), 1e-4f);
     // A vertical field of view of 45 degrees, the window's aspect, near 0.1 and far 100.
-    const glm::mat4 wide = physics::projectionMatrix(1920, 1080);
+    const glm::mat4 wide = physics::projectionMatrix(1920, 1080, 45.0f);
     EXPECT_NEAR(wide[1][1], 1.0f / std::tan(glm::radians(22.5f)), 1e-5f);
     EXPECT_FLOAT_EQ(wide[1][1] / wide[0][0], 1.7777778f);
     const glm::vec4 near = wide * glm::vec4(0, 0, -0.1f, 1), far = wide * glm::vec4(0, 0, -100, 1);
