@@ -158,9 +158,10 @@ struct SoundDevice::Impl {
                 return voices[v];
             }
         }
-        const ALuint oldest = voices[nextVoice];
+        // All busy: the one after the last voice started, in turn, is cut short.
+        const ALuint taken = voices[nextVoice];
         nextVoice = (nextVoice + 1) % kVoices;
-        return oldest;
+        return taken;
     }
 };
 

@@ -48,7 +48,8 @@ public:
     // The master volume, 0 silent to 1 full: the listener's gain, over every sound's own gain.
     void setVolume(float volume);
     // Starts the sound of `slot` once, voiced as asked; nothing of a voice's last sound carries
-    // over. When every voice is busy the oldest one is taken.
+    // over. Voices are taken in turn, the first free one after the last started; when every voice
+    // is busy the next one in turn is cut short.
     void play(std::size_t slot, const Voicing& voicing);
     // Keeps the sound of `slot` looping, voiced as asked, while `on`; stops it when not.
     void loop(std::size_t slot, bool on, const Voicing& voicing);
