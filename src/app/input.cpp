@@ -186,6 +186,15 @@ void processInput(Game& game) {
     }
 }
 
+bool walkAsked(const Game& game) {
+    if (!game.rules.inputEnabled) return false;
+    for (int key : {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_S, GLFW_KEY_D}) {
+        if (game.platform.isKeyDown(key)) return true;
+    }
+    return stickTilt(game.input.pad, GLFW_GAMEPAD_AXIS_LEFT_X, GLFW_GAMEPAD_AXIS_LEFT_Y) !=
+           glm::vec2(0.0f);
+}
+
 void pollEvents(Game& game) {
     game.platform.pollEvents();
     handleGamepad(game);

@@ -16,6 +16,9 @@ void handleCursor(Game& game, double xpos, double ypos);
 // W, S, A, D, each held key one controller move, and the gamepad's left stick, while input is
 // enabled.
 void processInput(Game& game);
+// True while input is enabled and the player asks to walk: a walk key held or the pad's left
+// stick pushed past its dead zone.
+bool walkAsked(const Game& game);
 
 // The frame's event step: pending key and cursor events, then the gamepad. Its buttons act through
 // handleKey as the keys they stand for, in every game state; its right stick looks, as the mouse

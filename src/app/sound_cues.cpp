@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/game.h"
+#include "app/input.h"
 #include "app/level_layout.h"
 #include "physics/character_controller.h"
 
@@ -84,15 +85,6 @@ void addEndCues(const Game& game, const glm::vec3& feet, SoundFrame& out) {
     out.add(Sound::Sting, false, glm::vec3(0.0f), 1.0f);
 }
 
-// True while a movement key moves the player.
-bool walkKeyHeld(const Game& game) {
-    if (!game.rules.inputEnabled) return false;
-    for (int key : {GLFW_KEY_W, GLFW_KEY_A, GLFW_KEY_S, GLFW_KEY_D}) {
-        if (game.platform.isKeyDown(key)) return true;
-    }
-    return false;
-}
-
 // A footstep: never the file played last, its pitch and gain a little off at random.
 void addFootstep(const Game& game, const glm::vec3& feet, SoundCues& s) {
     const int count = kSoundVariants[static_cast<std::size_t>(Sound::Footstep)];
@@ -140,7 +132,7 @@ void addPlayerCues(const Game& game, const glm::vec3& feet, SoundCues& s) {
     const float walked =
         s.hasFeet ? glm::length(glm::vec2(feet.x - s.feet.x, feet.z - s.feet.z)) : 0.0f;
     const bool striding = grounded && s.grounded && walked > kStandingStill &&
-                          (walked >= kRealStride || walkKeyHeld(game));
+                          (walked >= kRealStride || walkAsked(game));
     if (striding) {
         // The first step sounds as the player sets off, the next ones every stride.
         s.strideLeft -= walked;
