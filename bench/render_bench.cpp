@@ -182,27 +182,36 @@ int runRenderBench(int argc, char** argv) {
     };
 
     // The game's first moments, while the scale finds its level, are not timed: as in the game,
-    // real frames follow each other for a second and a half.
+    // real frames follow each other until the scale has held for two seconds (ten at most).
     int frame = 0;
-    for (double elapsed = 0.0; elapsed < 1500.0;) elapsed += realFrame(frame++);
+    for (double elapsed = 0.0, held = 0.0; held < 2000.0 && elapsed < 10000.0;) {
+        const float before = renderer.renderScale().scale();
+        const double ms = realFrame(frame++);
+        elapsed += ms;
+        held = renderer.renderScale().scale() == before ? held + ms : 0.0;
+    }
 
-    // Input stays off so that the scripted camera alone moves the view. Each real frame follows a
-    // literal one and a full-size one from the same pose: drawn in turn, all three see the same
-    // load on the machine, so their ratios hold even when other work competes for the cores. Only
-    // the real frames' times reach the scale.
+    // Input stays off so that the scripted camera alone moves the view. The real frames come one
+    // after another, as in the game, and only their times reach the scale; then the same poses
+    // pinned at full size, then on the literal path (whose whole-map redraws would otherwise
+    // flush the caches the real frames find warm).
     std::vector<double> real;
     std::vector<double> full;
     std::vector<double> literal;
     std::vector<double> scales;
-    for (int i = 0; i < timedFrames; ++i, ++frame) {
-        literalPath.run([&] {
-            placeCamera(game, frame);
-            literal.push_back(timeFrame(gameFrame, session->window));
-        });
-        full.push_back(pinnedFrame(frame));
-        real.push_back(realFrame(frame));
+    const int first = frame;
+    for (int i = 0; i < timedFrames; ++i) {
+        real.push_back(realFrame(first + i));
         scales.push_back(renderer.renderScale().scale());
     }
+    for (int i = 0; i < timedFrames; ++i) full.push_back(pinnedFrame(first + i));
+    for (int i = 0; i < timedFrames; ++i) {
+        literalPath.run([&] {
+            placeCamera(game, first + i);
+            literal.push_back(timeFrame(gameFrame, session->window));
+        });
+    }
+    frame = first + timedFrames;
 
     if (passes) {
         // Each kind of frame again, a pass at a time.

@@ -19,6 +19,9 @@ constexpr double kLowerAbove = 1.08;
 constexpr double kRaiseBelow = 0.85;
 // When lowering, aim this far under the target: the fixed part does not shrink with the scale.
 constexpr double kLowerAim = 0.9;
+// Frames measured at a scale before it may change: enough for a median that one hitch (the first
+// frame's shader compilation, say) does not move.
+constexpr int kFewestFrames = 5;
 
 float snapDown(float scale) {
     const float steps = std::floor(scale / RenderScale::kStep + 1e-4f);
@@ -42,6 +45,7 @@ void RenderScale::pin(float scale) {
 
 void RenderScale::follow() {
     pinned_ = false;
+    changed_ = false;
     scale_ = 1.0f;
     count_ = 0;
     next_ = 0;
@@ -61,8 +65,9 @@ bool RenderScale::frameTook(double seconds) {
     next_ = (next_ + 1) % static_cast<int>(recent_.size());
     count_ = std::min(count_ + 1, static_cast<int>(recent_.size()));
     sinceChange_ += seconds;
-    // A change needs a second since the last one and a full set of frames measured at the scale.
-    if (sinceChange_ < kHoldSeconds || count_ < static_cast<int>(recent_.size())) return false;
+    // A change needs a second since the last one (none before the first) and a few frames
+    // measured at the scale; the median of up to the last fifteen decides.
+    if ((changed_ && sinceChange_ < kHoldSeconds) || count_ < kFewestFrames) return false;
 
     const double median = recentMedian();
     // If all of the frame scaled with the pixels drawn, the frame at scale s would take this long.
@@ -85,6 +90,7 @@ bool RenderScale::frameTook(double seconds) {
     }
     if (wanted == scale_) return false;
     scale_ = wanted;
+    changed_ = true;
     count_ = 0;
     next_ = 0;
     sinceChange_ = 0.0;

@@ -12,7 +12,9 @@ public:
     static constexpr double kTargetSeconds = 1.0 / 30.0;
     // The scale never goes below this: under half the window's size the picture turns to mush.
     static constexpr float kFloor = 0.5f;
-    // The scale moves in steps of this size, and at most once per kHoldSeconds.
+    // The scale moves in steps of this size, and at most once per kHoldSeconds; the first
+    // change may come as soon as a few frames are measured, so a slow renderer is slow only for
+    // the game's first half second.
     static constexpr float kStep = 1.0f / 16.0f;
     static constexpr double kHoldSeconds = 1.0;
 
@@ -41,6 +43,7 @@ private:
     int count_ = 0;
     int next_ = 0;
     double sinceChange_ = 0.0;
+    bool changed_ = false;
 };
 
 }  // namespace app

@@ -33,7 +33,40 @@ probe_mean() {
 }
 
 
+# Mean luma (0 to 255) of a rectangle of shot $1.
+luma() {
+    convert "$OUT/$1.png" -crop "$2" +repage -fx '0.2126*r+0.7152*g+0.0722*b' \
+        -format '%[fx:mean*255]' info:
+}
+
+# Edges along the middle row's right half of shot $1: places where the brightness, averaged over
+# 7 pixels each way, drops by more than 6/255 within 4 pixels.
+edges() {
+    convert "$OUT/$1.png" -crop 640x7+640+357 +repage -scale 640x1! -colorspace Gray -depth 8 \
+        txt:- | awk -F'[(),]' 'NR > 1 { v[n++] = $3 } END {
+            for (i = 3; i < n - 3; i++) { s = 0; for (j = -3; j <= 3; j++) s += v[i + j]; m[i] = s / 7 }
+            for (i = 7; i < n - 3; i++) if (m[i - 4] - m[i] > 6 && i - last > 6) { e++; last = i }
+            print e + 0 }'
+}
+
 started=$SECONDS
+
+# The court from the start: the walls turned from the sun (west and east, at the window's edges)
+# read as stone, and the sunlit wall ahead keeps its brightness (80 of 255, within 15%).
+shot start
+read -r west east sunlit <<<"$(luma start 80x120+20+200) $(luma start 60x120+1200+200) \
+    $(luma start 480x200+400+150)"
+echo "start: side walls $west and $east, the sunlit wall $sunlit (of 255)"
+holds "$west >= 45 && $east >= 45" || fail "the walls turned from the sun are dark ($west, $east)"
+holds "$sunlit >= 68 && $sunlit <= 92" || fail "the sunlit wall changed ($sunlit, was 80)"
+
+# The flashlight on the court's back wall, close: with cel shading its pool is one band, so the
+# row from its middle shows no edge beyond the bricks' own, as without.
+shot round_cel --yaw 90
+shot round_plain --yaw 90 --no-cel
+read -r banded plain <<<"$(edges round_cel) $(edges round_plain)"
+echo "flashlight's pool: $banded edges with cel shading, $plain without"
+((banded == plain)) || fail "cel shading rings the flashlight's pool ($banded edges, $plain)"
 
 # The intro's first frame: the two white lines under the top right.
 shot intro --intro --frames 1

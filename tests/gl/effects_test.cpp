@@ -27,6 +27,12 @@ constexpr glm::u8vec3 kFaceColors[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255
 
 struct Effects : testsupport::GlTest {};
 
+// The standard sRGB curves, for what the passes write: linear light in the HDR target, display
+// values in the window.
+float toDisplay(float c) { return c <= 0.0031308f ? 12.92f * c : 1.055f * std::pow(c, 1 / 2.4f) - 0.055f; }
+float toLinear(float c) { return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f); }
+glm::vec3 toLinear(const glm::vec3& c) { return {toLinear(c.r), toLinear(c.g), toLinear(c.b)}; }
+
 TEST_F(Effects, TheShadowPassCullsFrontFacesPushesDepthsBackAndGivesTheWindowBackAsItFoundIt) {
     effects::ShadowMap map;
     map.target = effects::createShadowTarget();
@@ -114,10 +120,12 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
     const auto plain = [&](const glm::vec3& scene) {
         return glm::vec3(composited(scene, 0, 0)[0]);
     };
-    const glm::vec3 orange = plain({4.0f, 1.0f, 0.5f});
+    // The window holds display values: in linear light the orange keeps its hue.
+    const glm::vec3 orange = toLinear(plain({4.0f, 1.0f, 0.5f}));
     EXPECT_TRUE(orange.r > 0.9f && orange.r <= 1.0f) << orange.r;
     EXPECT_LT(glm::length(orange / orange.r - glm::vec3(1.0f, 0.25f, 0.125f)), 0.02f);
-    EXPECT_LT(glm::length(plain({0.3f, 0.2f, 0.1f}) - glm::vec3(0.3f, 0.2f, 0.1f)), 0.01f);
+    EXPECT_LT(glm::length(toLinear(plain({0.3f, 0.2f, 0.1f})) - glm::vec3(0.3f, 0.2f, 0.1f)),
+              0.01f);
     EXPECT_GT(plain(glm::vec3(1.5f)).r, plain(glm::vec3(0.9f)).r);
     // At full scale the window shows the scene texel for texel: single-pixel stripes come
     // through unblurred. At half scale only the lower-left quarter holds this frame (the rest an
@@ -145,7 +153,7 @@ TEST_F(Effects, ABrightSpotGlowsRoundKeepingItsEnergyAndToneMappingKeepsHues) {
         float worst = 0.0f;
         for (int i = 0; i < kSize * kSize; ++i) {
             const int x = i % kSize, y = i / kSize;
-            const float want = scale < 1.0f ? 0.3f : ((x + y) % 2 ? 0.5f : 0.1f);
+            const float want = toDisplay(scale < 1.0f ? 0.3f : ((x + y) % 2 ? 0.5f : 0.1f));
             worst = std::max(worst, std::abs(window[std::size_t(i)].r - want));
         }
         EXPECT_LT(worst, 1.5f / 255.0f) << scale;
@@ -216,7 +224,9 @@ TEST_F(Effects, SkyFacesLoadWhateverTheirChannelsAndTheSkyFillsWhatNothingCovere
     far.position = {-40.0f, 30.0f, 90.0f};
     const std::vector<glm::vec4> ahead = draw(physics::Camera(), 1.0f), dim = draw(far, 0.4f);
     for (std::size_t i = 0; i < 1024; i += 37) {
-        const glm::vec3 sky = i % 32 < 16 ? glm::vec3(0.25f) : glm::vec3(kFaceColors[5]) / 255.0f;
+        // The face's sRGB colour as linear light.
+        const glm::vec3 sky =
+            i % 32 < 16 ? glm::vec3(0.25f) : toLinear(glm::vec3(kFaceColors[5]) / 255.0f);
         ASSERT_LT(glm::length(glm::vec3(ahead[i]) - sky), 0.02f) << i;
         ASSERT_LT(glm::length(glm::vec3(dim[i]) - (i % 32 < 16 ? sky : 0.4f * sky)), 0.02f) << i;
     }

@@ -137,26 +137,56 @@ struct LitQuad : testsupport::GlTest {
     float fovDegrees = 45.0f;
 };
 
-TEST_F(LitQuad, BrightnessScalesTheSceneTheSunLightsWhatFacesItAndCelShadingBandsIt) {
+// Linear light as the composite shows it below its knee: the display's sRGB value, 0 to 255.
+float displayed(float linear) {
+    const float c = std::clamp(linear, 0.0f, 1.0f);
+    return 255.0f * (c <= 0.0031308f ? 12.92f * c : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f);
+}
+
+TEST_F(LitQuad, BrightnessScalesTheSceneTheSunLightsWhatFacesItInBandsAndLampPoolsFadeOut) {
     lights->applySceneLighting(0.0f, camera, true);
     EXPECT_EQ(peak(draw()) + peak(draw(1)), 0.0f);
     lights->applySceneLighting(1.0f, camera, false);
     only(glm::vec3(0.8f), false);
     // The low sun shines towards -z and down: on a face turned to +z, not on one turned away,
-    // which keeps only the sky's fill light.
+    // which keeps only the sky's and the ground's fill light.
     const float facing = draw()[2080].r;
     const float away = draw(0, glm::rotate(glm::mat4(1.0f), 3.14159f, {0, 1, 0}))[2080].r;
-    EXPECT_TRUE(away > 0.0f && facing > 2.0f * away) << facing << " facing, " << away << " away";
-    // One white light just off the left edge: intensity falls across the row, in a few bands.
-    only(glm::vec3(0.0f), false, 0, {-1.3f, 0.0f, 0.3f});
+    EXPECT_TRUE(away > 0.0f && facing > 1.6f * away) << facing << " facing, " << away << " away";
+    // Turned a degree at a time from facing the sun to edge-on, the quad's light follows the
+    // angle smoothly, or in a few toon bands with cel shading.
+    for (const bool cells : {false, true, false}) {
+        lights->setCelShading(cells);
+        std::set<long> levels;
+        for (int degrees = 0; degrees <= 85; ++degrees) {
+            const glm::mat4 turned =
+                glm::rotate(glm::mat4(1.0f), glm::radians(float(degrees)), {0, 1, 0});
+            levels.insert(std::lround(draw(0, turned)[2080].r * 100.0f));
+        }
+        EXPECT_TRUE(cells ? levels.size() <= 8 : levels.size() >= 30) << levels.size();
+    }
+    // One white lamp close in front of the quad's left part: along the row its light falls
+    // without a visible step, cel shading or not (one band on a flat wall); a lamp 30 units off
+    // adds nothing at all.
+    only(glm::vec3(0.0f), false, 0, {-0.8f, 0.0f, 1.5f});
     program.setUniformVec3("pointLights[0].color", glm::vec3(1.0f));
     for (const bool cells : {false, true}) {
         lights->setCelShading(cells);
         const std::vector<glm::vec4> image = draw();
-        std::set<long> levels;
-        for (int x = 0; x < 64; ++x) levels.insert(std::lround(image[32 * 64 + x].r * 1000.0f));
-        EXPECT_TRUE(cells ? levels.size() >= 2 && levels.size() <= 6 : levels.size() >= 20);
+        float step = 0.0f;
+        for (int x = 1; x < 64; ++x)
+            step = std::max(step, std::abs(displayed(image[32 * 64 + x].r) -
+                                           displayed(image[32 * 64 + x - 1].r)));
+        EXPECT_TRUE(step <= 3.0f && displayed(image[32 * 64].r) > 60.0f)
+            << cells << ": " << step << ", " << displayed(image[32 * 64].r);
     }
+    const std::vector<glm::vec4> unlit = draw();
+    only(glm::vec3(0.0f), false, 0, {0.0f, 0.0f, 30.0f});
+    program.setUniformVec3("pointLights[0].color", glm::vec3(1.0f));
+    const std::vector<glm::vec4> far = draw();
+    only(glm::vec3(0.0f), false);
+    EXPECT_EQ(far, draw());
+    EXPECT_NE(unlit, far);
 }
 
 TEST_F(LitQuad, TheFlashlightLightsAFullConeOf50DegreesThatFadesOutBy52) {
@@ -227,7 +257,7 @@ TEST_F(LitQuad, CoveredFragmentsKeepTheirAmbientASurfaceDoesNotShadowItselfAndOf
     const std::vector<glm::vec4> open = sunlit(lightSpace);
     map.start(glm::vec4(0.0f), 0.0);
     const float covered = sunlit(lightSpace)[2080].r;
-    EXPECT_TRUE(covered > 0.0f && covered < 0.5f * open[2080].r) << covered;
+    EXPECT_TRUE(covered > 0.0f && covered < 0.7f * open[2080].r) << covered;
     // The quad lies about 7 units from the sun: beyond a far plane at 3, and off a footprint
     // moved 10 units aside, nothing is known about casters: unshadowed.
     EXPECT_EQ(sunlit(sunMatrix(3.0f, 0.0f)), open);
@@ -248,7 +278,7 @@ TEST_F(LitQuad, CoveredFragmentsKeepTheirAmbientASurfaceDoesNotShadowItselfAndOf
     const std::vector<glm::vec4> shaded = sunlit(lightSpace);
     int shadowed = 0, acne = 0;
     for (std::size_t i = 0; i < shaded.size(); ++i) {
-        shadowed += shaded[i].r < 0.5f * open[i].r;
+        shadowed += shaded[i].r < 0.7f * open[i].r;
         acne += i >= 32 * 64 && shaded[i].r < open[i].r - 1e-3f;
     }
     EXPECT_TRUE(shadowed > 20 && shadowed < 64 * 64 / 8 && acne == 0) << shadowed << ", " << acne;
