@@ -27,6 +27,14 @@ Renderer::Renderer()
       speech_(asset(kSpeechModel)) {
     // For the depth pre-pass (drawDepthPrepass); depth alone does not depend on the order.
     level_.reverseDrawOrder();
+    // The level spans the whole pit, so every lamp would be evaluated on every pixel of it; cut
+    // into cells of this size each gets only the two to four lamps whose light reaches it.
+    constexpr float kCellSize = 12.0f;
+    for (const render::Mesh& mesh : level_.meshes) {
+        for (render::MeshCell& cell : render::cutIntoCells(mesh, kCellSize)) {
+            levelCells_.push_back(LitCell{std::move(cell), {}, 0});
+        }
+    }
 }
 
 LevelGeometry Renderer::levelGeometry() const {
@@ -73,6 +81,16 @@ void Renderer::createPrograms(const Settings& settings) {
                                       "../assets/shaders/fbloom_final.txt");
     prepassShader_ =
         render::Shader("../assets/shaders/vPrepass.txt", "../assets/shaders/fPrepass.txt");
+    // The scene's lights never move: each cell's list is made once.
+    for (LitCell& lit : levelCells_) {
+        lit.lightCount = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (render::reaches(sceneShader_->lightPositions[static_cast<std::size_t>(i)],
+                                render::LightSet::kPointRange, lit.cell.low, lit.cell.high)) {
+                lit.lights[static_cast<std::size_t>(lit.lightCount++)] = i;
+            }
+        }
+    }
 }
 
 void Renderer::createTargets(const Settings& settings, ShadowMapMemory* memory) {
@@ -227,7 +245,11 @@ void Renderer::drawPlayFrame(const Game& game) {
         shader.setUniformMat4("model", placed.model);
         if (placed.piece == Piece::Level) {
             glDepthFunc(GL_LEQUAL);
-            level_.draw(shader);
+            for (const LitCell& lit : levelCells_) {
+                sceneShader_->listLights(lit.lights.data(), lit.lightCount);
+                lit.cell.mesh.draw(shader);
+            }
+            sceneShader_->listAllLights();
             glDepthFunc(GL_LESS);
         } else {
             model(placed.piece).draw(shader);

@@ -1,6 +1,7 @@
 // Everything the game draws: the nine models, the programs, the targets and the passes of a frame.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "effects/skybox.h"
 #include "effects/text_renderer.h"
 #include "render/light_set.h"
+#include "render/mesh_cells.h"
 #include "render/model.h"
 #include "render/shader.h"
 
@@ -76,6 +78,13 @@ private:
     render::Model statue_;
     render::Model waves_;
     render::Model speech_;
+    // The level cut into cells, each lit only by the point lights that reach it (see Renderer()).
+    struct LitCell {
+        render::MeshCell cell;
+        std::array<int, 8> lights{};
+        int lightCount = 0;
+    };
+    std::vector<LitCell> levelCells_;
 
     std::unique_ptr<effects::TextRenderer> text_;
     std::unique_ptr<render::LightSet> sceneShader_;

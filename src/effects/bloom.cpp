@@ -133,12 +133,17 @@ glm::vec2 share(int usedWidth, int usedHeight, int width, int height) {
                      static_cast<float>(usedHeight) / static_cast<float>(height));
 }
 
-// The blur targets' part for a scene region: the same share of their size, rounded up.
+// The blur targets' part for a scene region. At full scale all of them; in a reduced region half
+// its share of their size (rounded up): the glow is blurred at a quarter of the scene's size. A
+// glow is a soft halo and keeps its look there, and on the software renderer, where frames are
+// slow enough for a reduced scale, the ten passes then cost a quarter (about 3 ms a frame at
+// scale 0.5).
 glm::ivec2 glowRegion(const HdrTarget& hdr, const BlurTargets& blurTargets,
                       const SceneRegion& region) {
     const auto part = [](int used, int whole, int target) {
         if (used >= whole) return target;
-        const long long scaled = (static_cast<long long>(used) * target + whole - 1) / whole;
+        const long long scaled =
+            (static_cast<long long>(used) * target + 2LL * whole - 1) / (2LL * whole);
         return std::max(1, static_cast<int>(scaled));
     };
     return glm::ivec2(part(region.width, hdr.width, blurTargets.width),
@@ -161,7 +166,9 @@ void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTarget
     const bool halfSize = blurTargets.width < hdr.width;
     const glm::ivec2 glow = glowRegion(hdr, blurTargets, region);
     // In a smaller region each texel covers more of the window: shorter taps keep the glow's
-    // width on screen.
+    // width on screen. The first pass reads the scene's texels, the later ones the glow's, which
+    // a reduced region makes twice as coarse again.
+    const bool whole = region.width >= hdr.width && region.height >= hdr.height;
     const float shrink = std::min(static_cast<float>(region.width) / static_cast<float>(hdr.width),
                                   1.0f);
     blur.use();
@@ -175,7 +182,7 @@ void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTarget
         if (halfSize) {
             tap = first ? kHalfSizeFirstTap : (horizontal ? kHalfSizeAcrossTap : kHalfSizeDownTap);
         }
-        blur.setUniformFloat("tapOffset", tap * shrink);
+        blur.setUniformFloat("tapOffset", tap * shrink * (first || whole ? 1.0f : 0.5f));
         blur.setUniformVec2("imageRegion",
                             first ? share(region.width, region.height, hdr.width, hdr.height)
                                   : share(glow.x, glow.y, blurTargets.width, blurTargets.height));

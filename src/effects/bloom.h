@@ -62,10 +62,10 @@ SceneRegion sceneRegion(int width, int height, float scale);
 // region and clears colour and depth there.
 void bindHdrForScene(const HdrTarget& hdr, const SceneRegion& region);
 
-// Each play frame, after the sky: blurs the region's bright part ten times in the blur targets
-// (at their size's share of the region). At half size the blur's taps are placed so that the
-// glow keeps the width and shape it has at full size; in a smaller region they shrink with it,
-// so the glow keeps its width in the window.
+// Each play frame, after the sky: blurs the region's bright part ten times in the blur targets:
+// all of them at full scale, at a quarter of the region's size in a reduced one. At half size the
+// blur's taps are placed so that the glow keeps the width and shape it has at full size; in a
+// smaller region they shrink with it, so the glow keeps about its width in the window.
 void blurGlow(const render::Shader& blur, const HdrTarget& hdr, const BlurTargets& blurTargets,
               const SceneRegion& region);
 // Then: draws the tone-mapped scene plus glow (glow only when bloomEnabled) into framebuffer 0

@@ -89,6 +89,17 @@ void LightSet::applyGemLighting(float brightness, const physics::Camera& camera,
 
 void LightSet::setCelShading(bool enabled) const { shader.setUniformInt("cells", enabled ? 1 : 0); }
 
+void LightSet::listLights(const int* lights, int count) const {
+    shader.setUniformInt("lightsListed", 1);
+    shader.setUniformInt("lightCount", count);
+    static const char* const kNames[] = {"lightIndex[0]", "lightIndex[1]", "lightIndex[2]",
+                                         "lightIndex[3]", "lightIndex[4]", "lightIndex[5]",
+                                         "lightIndex[6]", "lightIndex[7]"};
+    for (int k = 0; k < count; ++k) shader.setUniformInt(kNames[k], lights[k]);
+}
+
+void LightSet::listAllLights() const { shader.setUniformInt("lightsListed", 0); }
+
 void LightSet::sendLighting(const Lighting& lighting, float brightness,
                             const physics::Camera& camera, bool flashlightOn) const {
     shader.use();
@@ -119,6 +130,10 @@ void LightSet::sendLighting(const Lighting& lighting, float brightness,
     shader.setUniformFloat("spotLight.cutOff", std::cos(kSpotInnerRadians));
     shader.setUniformFloat("spotLight.outerCutOff", std::cos(kSpotOuterRadians));
     shader.setUniformBool("flashLightToggle", flashlightOn);
+    shader.setUniformFloat("pointRange", kPointRange);
+    shader.setUniformFloat("spotRange", kSpotRange);
+    // Every light, until the renderer lists the ones that reach an object.
+    shader.setUniformInt("lightsListed", 0);
 }
 
 }  // namespace render

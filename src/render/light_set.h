@@ -11,6 +11,11 @@ namespace render {
 
 class LightSet {
 public:
+    // How far a point light reaches, in units: its light fades smoothly to nothing there. The
+    // flashlight reaches further.
+    static constexpr float kPointRange = 24.0f;
+    static constexpr float kSpotRange = 40.0f;
+
     // Fills the tables and builds `shader` from the two files.
     LightSet(const char* vertexPath, const char* fragmentPath);
 
@@ -23,6 +28,10 @@ public:
     void applyGemLighting(float brightness, const physics::Camera& camera, bool flashlightOn) const;
     // Sets "cells" (0 or 1) on `shader`, which must already be current.
     void setCelShading(bool enabled) const;
+    // With `lights` the point lights (by index) that can reach what is drawn next: the program
+    // evaluates those alone. Without, all eight. `shader` must be current.
+    void listLights(const int* lights, int count) const;
+    void listAllLights() const;
 
     Shader shader;
     // World positions of point lights 0 to 7 of the scene and lamp lighting.
