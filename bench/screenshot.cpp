@@ -43,7 +43,7 @@ struct ShotOptions {
     std::string statueMask;
     // The literal path's frames instead of the game's (see LiteralPath).
     bool literal = false;
-    // A scale the scene is pinned at; 0: the game's own (settings).
+    // The scale the scene is pinned at; 0: full scale.
     float scale = 0.0f;
 };
 
@@ -188,7 +188,9 @@ int runScreenshot(int argc, char** argv) {
     if (const int status = app::startGame(*session); status != 0) return status;
     app::Game& game = *session->game;
     app::Renderer& renderer = *session->renderer;
-    if (options.scale > 0.0f) renderer.renderScale().pin(options.scale);
+    // Pictures are compared with each other and with what a fast machine shows: the full scale
+    // unless asked otherwise.
+    renderer.renderScale().pin(options.scale > 0.0f ? options.scale : 1.0f);
     LiteralPath literalPath(renderer, game.settings.width, game.settings.height);
     if (options.skipIntro) {
         // The intro ends on the third tick; pretend three seconds have passed.
