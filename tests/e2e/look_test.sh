@@ -127,7 +127,9 @@ shifted=$(convert "$OUT/glow_on_box.png" "$OUT/glow_off_box.png" "$OUT/glow_ring
 gain=$(awk -v m="$shifted" -v f="$ring" 'BEGIN { printf "%.5f", (f > 0 ? (m - 0.5) / f : 0) }')
 echo "glow: the lamp's surroundings ($ring of the box) gain $gain with bloom"
 holds "$ring > 0.3" || fail "the lamp fills the box around it ($ring left)"
-holds "$gain > 0.002" || fail "bloom does not brighten the lamp's surroundings (gain $gain)"
+# Measured 0.0052 before light was added up in linear units; the glow keeps that within 30%.
+holds "$gain > 0.0036 && $gain < 0.0068" ||
+    fail "bloom brightens the lamp's surroundings by $gain, not about 0.0052"
 
 # Statue: two views 6 degrees either side of the statue's upright axis, each aimed at it, with
 # the statue's outline drawn alone from the same pose. The outline barely changes between the
