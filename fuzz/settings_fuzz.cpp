@@ -28,9 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           message);
     if (result == app::SettingsResult::Ok) return 0;
     check(message.find('\n') == std::string::npos, "message spans lines", message);
-    // One line in the game's words, naming one of the five keys the reader knows.
+    // One line in the game's words, naming one of the keys the reader knows.
     bool named = false;
-    for (const std::string key : {"width", "height", "refresh_rate", "fullscreen", "brightness"}) {
+    for (const std::string key : {"width", "height", "refresh_rate", "fullscreen", "brightness",
+                                  "mouse_sensitivity", "field_of_view", "invert_look", "volume",
+                                  "render_scale"}) {
         named = named || message.rfind("Invalid value for setting " + key + ": ", 0) == 0;
     }
     check(named, "message not in the game's words or names no known key", message);
