@@ -188,7 +188,8 @@ int runScriptedPlay(int argc, char** argv) {
         game.rules.lastSecond -= 3;
     }
 
-    // A route runs until the game has ended and its last sounds have rung out for 2.5 s.
+    // A route runs on for 4 s after the game has ended: its last sound, the 2 s sting, rings out
+    // and a second of silence follows.
     const int frames = options.route == Route::None ? options.frames : 100000;
     const double start = glfwGetTime();
     double ended = start;
@@ -201,7 +202,7 @@ int runScriptedPlay(int argc, char** argv) {
         } else if (game.rules.gameState == app::GameState::Playing) {
             feedRoute(game, platform, options.route, last - start, now - start);
             ended = now;
-        } else if (now - ended > 2.5) {
+        } else if (now - ended > 4.0) {
             break;
         }
         last = now;
