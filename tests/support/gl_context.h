@@ -6,6 +6,7 @@
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <glm/glm.hpp>
 #include <iostream>
@@ -58,6 +59,15 @@ void writePng(const std::string& path, int width, int height, int channels,
 
 // One integer of GL state (glGetIntegerv).
 GLint glInteger(GLenum name);
+
+// The standard sRGB curves, for what the passes write: linear light in the HDR target, display
+// values in the window.
+inline float toDisplay(float c) {
+    return c <= 0.0031308f ? 12.92f * c : 1.055f * std::pow(c, 1 / 2.4f) - 0.055f;
+}
+inline float toLinear(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
 
 // Runs with the working directory set to `dir` while it lives (the game reads "../assets/...").
 struct ScopedWorkingDirectory {

@@ -1,10 +1,9 @@
 // The player's hands and eyes: keys, the mouse and a gamepad through the game's handlers, the
-// camera they turn, the HUD lines and the printed GL debug messages.
+// camera they turn, the HUD lines and the scale the scene is drawn at.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "app/debug_output.h"
 #include "app/hud.h"
 #include "app/input.h"
 #include "app/render_scale.h"
@@ -135,18 +134,12 @@ TEST(Gamepad, PlaysThroughTheKeysHandlersAndLetsGoOfEverythingWhenItIsGone) {
     EXPECT_LT(glm::distance(hold(0, {0, 0, 0, -1}, 2).first, glm::vec4(0, 0, 0, -3)), 1e-3f);
 }
 
-TEST(Camera, TheViewLooksAlongFrontThroughFortyFiveDegreesOutToAHundredUnits) {
+TEST(Camera, TheViewLooksAlongFront) {
     physics::Camera camera;
     camera.turnCamera(123.0f, 45.0f);
     const glm::vec4 ahead =
         camera.viewMatrix() * glm::vec4(camera.position + camera.front * 3.0f, 1);
     EXPECT_LT(glm::length(glm::vec3(ahead) - glm::vec3(0, 0, -3)), 1e-4f);
-    // A vertical field of view of 45 degrees, the window's aspect, near 0.1 and far 100.
-    const glm::mat4 wide = physics::projectionMatrix(1920, 1080, 45.0f);
-    EXPECT_NEAR(wide[1][1], 1.0f / std::tan(glm::radians(22.5f)), 1e-5f);
-    EXPECT_FLOAT_EQ(wide[1][1] / wide[0][0], 1.7777778f);
-    const glm::vec4 near = wide * glm::vec4(0, 0, -0.1f, 1), far = wide * glm::vec4(0, 0, -100, 1);
-    EXPECT_LT(glm::distance(glm::vec2(near.z / near.w, far.z / far.w), glm::vec2(-1, 1)), 1e-4f);
 }
 
 TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
@@ -154,17 +147,13 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     const app::InputSwitches input{.showMenu = true};
     // The score at the bottom left; the help column from the top, one row of 36 pixels apart.
     const std::vector<app::TextLine> lines = app::overlayLines(rules, input, 1280, 720);
-    std::string texts;
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0].text, "2");
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const app::TextLine& l = lines[i];
         const glm::vec2 at = i ? glm::vec2(32, 720 - 36 * static_cast<int>(i)) : glm::vec2(25);
-        texts += l.text + "|";
         EXPECT_EQ(glm::vec4(l.x, l.y, l.scale, l.color.r + l.color.g), glm::vec4(at, 0.8f, 1)) << i;
     }
-    EXPECT_EQ(texts,
-              "2|Menu: M|Move: (forward)W, (left)A, (back)S, (right)D|Flashlight: F|"
-              "Crouch: left Ctrl|Cheat: left ALT|Score: Q|Brightness: + and -|"
-              "Bloom: B, Cell shading: C|");
     // Odd sizes are divided first: 1366 / 40 = 34, 767 / 20 = 38 rows of 38.
     const app::TextLine menu = app::overlayLines(rules, input, 1366, 767)[1];
     EXPECT_EQ(glm::vec2(menu.x, menu.y), glm::vec2(34.0f, 38.0f * 19.0f));
@@ -172,8 +161,6 @@ TEST(Hud, LinesStandWhereThePlayerLooksForThem) {
     const auto won = app::endScreenLines(app::GameState::Won, 1366, 767);
     const auto lost = app::endScreenLines(app::GameState::Lost, 1280, 720);
     ASSERT_EQ(intro.size() + won.size() + lost.size(), 4u);
-    EXPECT_EQ(intro[0].text + "|" + intro[1].text + "|" + won[0].text + "|" + lost[0].text,
-              "Collect the gems|or die trying!|You are the WINNER!!|GAME OVER");
     EXPECT_EQ(glm::vec4(won[0].x, won[0].y, lost[0].x, lost[0].y), glm::vec4(593, 383, 550, 360));
     EXPECT_EQ(glm::vec3(intro[0].y, intro[1].y, intro[0].scale), glm::vec3(684, 648, 0.5f));
     EXPECT_TRUE(app::endScreenLines(app::GameState::Playing, 1280, 720).empty());
@@ -240,21 +227,6 @@ TEST(RenderScale, SlowFramesLowerItInStepsFastOnesRaiseItBackAndItSettlesWithout
         for (int i = 0; i < 100; ++i) following.frameTook(broken);
     EXPECT_EQ(std::tuple(pinned.scale(), pinned.pinned(), following.scale()),
               std::tuple(0.3f, true, 1.0f));
-}
-
-TEST(DebugOutput, EveryMessageIsOneLineNamingItsSourceTypeAndSeverity) {
-    const std::tuple<GLenum, GLenum, GLenum, const char*> cases[] = {
-        {GL_DEBUG_SOURCE_API, GL_DEBUG_TYPE_OTHER, GL_DEBUG_SEVERITY_NOTIFICATION,
-         "API, Type = Other, Severity = Unknown"},
-        {GL_DEBUG_SOURCE_OTHER, GL_DEBUG_TYPE_PERFORMANCE, GL_DEBUG_SEVERITY_MEDIUM,
-         "Other, Type = Performance, Severity = Medium"},
-        {0xFFFF, GL_DEBUG_TYPE_MARKER, GL_DEBUG_SEVERITY_LOW,
-         "Unknown, Type = Unknown, Severity = Low"}};
-    for (const auto& [source, type, severity, names] : cases) {
-        // Only up to the message's terminating zero.
-        EXPECT_EQ(app::formatDebugMessage(source, type, 4294967295u, severity, "ab\0cd"),
-                  std::string("OpenGL Error: ab [Source = ") + names + ", ID = 4294967295]");
-    }
 }
 
 }  // namespace

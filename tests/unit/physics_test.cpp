@@ -1,8 +1,6 @@
-// Our physics layer at the level's scale: falling, resting and knocked bodies, refused meshes, and
-// trigger reports found and lost by the player's capsule and by loose bodies.
+// Our physics layer at the level's scale: falling, resting and knocked bodies, and trigger reports
+// found and lost by the player's capsule and by loose bodies.
 #include <gtest/gtest.h>
-
-#include <limits>
 
 #include "physics/character_controller.h"
 #include "physics/physics_world.h"
@@ -64,21 +62,6 @@ TEST_F(World, BodiesFallWithGravityBounceWithTheAverageRestitutionAndTheLooseWal
     world.removeActor(bricks[2]);
     steps(60);
     EXPECT_LT(at(bricks[7]).y, 1.0f);
-}
-
-TEST_F(World, MeshesWithoutAUsableTriangleAndBodiesWithoutVolumeAreRefused) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<glm::vec3> good{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}},
-        notFinite{{0, 0, 0}, {nan, 0, 0}, {0, 0, 1}}, inLine{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}};
-    const std::pair<std::vector<glm::vec3>, std::vector<std::uint32_t>> refused[] = {
-        {{}, {}},          {{}, {0, 1, 2}},        {good, {0, 1}},     {good, {0, 1, 3}},
-        {good, {0, 0, 1}}, {notFinite, {0, 1, 2}}, {inLine, {0, 1, 2}}};
-    for (const auto& [points, indices] : refused) {
-        EXPECT_EQ(world.createTriangleMeshShape(points, indices, level, glm::vec3(1)), nullptr);
-    }
-    EXPECT_EQ(world.createTriangleMeshShape(good, {0, 1, 2}, level, {1, nan, 1}), nullptr);
-    EXPECT_EQ(world.createDynamicActor(box(0.5f), {0, 1, 0}, 0.0f), nullptr);
-    EXPECT_EQ(world.createBoxShape({0.0f, 1.0f, 1.0f}, level, false), nullptr);
 }
 
 // Keeps every pair of every call besides doing what the game's callback does.
