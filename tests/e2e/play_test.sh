@@ -65,6 +65,17 @@ water_below() { holds "$(centre_where "$1" 'b > r + 0.1') > 0.95"; }
 # frame of its own.
 look_up() { xdotool mousemove_relative -- 0 -3000; sleep 0.3; xdotool mousemove_relative -- 0 10; }
 look_down() { xdotool mousemove_relative -- 0 3000; }
+# Pressed against the lid the player may be pushed aside a little: where the water shows in the
+# view down, the view turns towards it (screen up is ahead), so the next burst makes for it.
+turn_to_water() {
+    convert "$1" -scale 320x180! -fx 'b > r + 0.1 ? 1 : 0' "$SCRATCH/water.png"
+    read -r share x y <<<"$(for fx in u 'u*i/w' 'u*j/h'; do
+        convert "$SCRATCH/water.png" -fx "$fx" -format '%[fx:mean] ' info:; done)"
+    holds "$share > 0.005" || return 0
+    # The turn in pixels of mouse travel at 0.2 degrees each.
+    xdotool mousemove_relative -- "$(awk -v s="$share" -v x="$x" -v y="$y" 'BEGIN {
+        printf "%d", atan2((x / s - 0.5) * 1280, (0.5 - y / s) * 720) * 45 / atan2(1, 1) / 0.2 }')" 0
+}
 xdotool key Alt_L
 for burst in $(seq 1 30); do
     look_up
@@ -75,6 +86,7 @@ for burst in $(seq 1 30); do
     until_seen below looks_down "the view does not turn down"
     water_below "$shots/below.png" && break
     ((burst < 30)) || fail "the flight never came over the water tank"
+    turn_to_water "$shots/below.png"
 done
 xdotool keydown w
 until_seen end end_seen "no end screen (a red line at the centre on black)"
