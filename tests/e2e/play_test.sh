@@ -68,9 +68,8 @@ look_down() { xdotool mousemove_relative -- 0 3000; }
 # Pressed against the lid the player may be pushed aside a little: where the water shows in the
 # view down, the view turns towards it (screen up is ahead), so the next burst makes for it.
 turn_to_water() {
-    convert "$1" -scale 320x180! -fx 'b > r + 0.1 ? 1 : 0' "$SCRATCH/water.png"
-    read -r share x y <<<"$(for fx in u 'u*i/w' 'u*j/h'; do
-        convert "$SCRATCH/water.png" -fx "$fx" -format '%[fx:mean] ' info:; done)"
+    read -r share x y <<<"$(for weight in 1 i/w j/h; do convert "$1" -scale 320x180! \
+        -fx "(b > r + 0.1 ? 1 : 0) * $weight" -format '%[fx:mean] ' info:; done)"
     holds "$share > 0.005" || return 0
     # The turn in pixels of mouse travel at 0.2 degrees each.
     xdotool mousemove_relative -- "$(awk -v s="$share" -v x="$x" -v y="$y" 'BEGIN {

@@ -53,10 +53,6 @@ TEST(Settings, AValueThatIsNoNumberOrOutOfRangeIsNamedInOneLine) {
         EXPECT_EQ(app::parseSettings(c[0], settings, message), app::SettingsResult::BadValue);
         EXPECT_EQ(message, std::string("Invalid value for setting ") + c[1] + ": \"" + c[2] + "\"");
     }
-    // A missing file stops the game, as a bad value does.
-    app::Settings settings;
-    EXPECT_EXIT(app::loadSettings("/nonexistent/settings.txt", settings),
-                ::testing::ExitedWithCode(1), "^Unable to open file settings.txt$");
 }
 
 TEST(Settings, OptionalKeysKeepTheDesignsDefaultsAndAreReadOnlyWhereNoDesignKeyStands) {
