@@ -65,8 +65,9 @@ water_below() { holds "$(centre_where "$1" 'b > r + 0.1') > 0.95"; }
 # frame of its own.
 look_up() { xdotool mousemove_relative -- 0 -3000; sleep 0.3; xdotool mousemove_relative -- 0 10; }
 look_down() { xdotool mousemove_relative -- 0 3000; }
-# Pressed against the lid the player may be pushed aside a little: where the water shows in the
-# view down, the view turns towards it (screen up is ahead), so the next burst makes for it.
+# The pointer's moves may turn the view a little sideways too, and over many bursts that leads the
+# flight past the tank: where the water shows in the view down, the view turns towards it (screen
+# up is ahead), so the next burst makes for it.
 turn_to_water() {
     read -r share x y <<<"$(for weight in 1 i/w j/h; do convert "$1" -scale 320x180! \
         -fx "(b > r + 0.1 ? 1 : 0) * $weight" -format '%[fx:mean] ' info:; done)"
