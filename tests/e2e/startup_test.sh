@@ -25,7 +25,7 @@ GAME="$play" GAME_UNSET="MESA_GL_VERSION_OVERRIDE MESA_GLSL_VERSION_OVERRIDE" wi
 echo "case: without a display the play script names the ways to see the game"
 GAME="$play" GAME_UNSET=DISPLAY start_game
 wait_exit 30
-[[ "$STATUS" == 1 ]] && grep -q "no display.*xvfb-run -a scripts/play.*scripts/screenshot" \
+[[ "$STATUS" == 1 ]] && grep -q "no display.*xvfb-run -a -s .*-noreset.* scripts/play.*scripts/screenshot" \
     "$SCRATCH/stdout.txt" || fail "without a display: status $STATUS"
 
 echo "case: full screen takes the size of a display of another size than the settings'"
