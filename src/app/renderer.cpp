@@ -84,8 +84,9 @@ void Renderer::createPrograms(const Settings& settings) {
     // The scene's lights never move: each cell's list is made once.
     for (LitCell& lit : levelCells_) {
         lit.lightCount = 0;
-        for (int i = 0; i < 8; ++i) {
-            if (render::reaches(sceneShader_->lightPositions[static_cast<std::size_t>(i)],
+        const auto& positions = sceneShader_->lightPositions;
+        for (int i = 0; i < static_cast<int>(positions.size()); ++i) {
+            if (render::reaches(positions[static_cast<std::size_t>(i)],
                                 render::LightSet::kPointRange, lit.cell.low, lit.cell.high)) {
                 lit.lights[static_cast<std::size_t>(lit.lightCount++)] = i;
             }

@@ -81,7 +81,7 @@ private:
     // The level cut into cells, each lit only by the point lights that reach it (see Renderer()).
     struct LitCell {
         render::MeshCell cell;
-        std::array<int, 8> lights{};
+        std::array<int, std::tuple_size_v<decltype(render::LightSet::lightPositions)>> lights{};
         int lightCount = 0;
     };
     std::vector<LitCell> levelCells_;

@@ -52,7 +52,10 @@ LightSet::LightSet(const char* vertexPath, const char* fragmentPath)
                      {10.0f, 0.0f, 10.0f},
                      {0.0f, 5.0f, 0.0f},
                      {20.0f, 0.0f, 0.0f},
-                     {20.0f, 0.0f, 0.0f}}} {}
+                     {20.0f, 0.0f, 0.0f}}},
+      listedAt_(glGetUniformLocation(shader.programId, "lightsListed")),
+      countAt_(glGetUniformLocation(shader.programId, "lightCount")),
+      indexAt_(glGetUniformLocation(shader.programId, "lightIndex")) {}
 
 void LightSet::applySceneLighting(float brightness, const physics::Camera& camera,
                                   bool flashlightOn) const {
@@ -89,16 +92,15 @@ void LightSet::applyGemLighting(float brightness, const physics::Camera& camera,
 
 void LightSet::setCelShading(bool enabled) const { shader.setUniformInt("cells", enabled ? 1 : 0); }
 
+// Called for every cell of the level each frame: the three uniforms' places are looked up once,
+// and the list goes in one upload.
 void LightSet::listLights(const int* lights, int count) const {
-    shader.setUniformInt("lightsListed", 1);
-    shader.setUniformInt("lightCount", count);
-    static const char* const kNames[] = {"lightIndex[0]", "lightIndex[1]", "lightIndex[2]",
-                                         "lightIndex[3]", "lightIndex[4]", "lightIndex[5]",
-                                         "lightIndex[6]", "lightIndex[7]"};
-    for (int k = 0; k < count; ++k) shader.setUniformInt(kNames[k], lights[k]);
+    glUniform1i(listedAt_, 1);
+    glUniform1i(countAt_, count);
+    if (count > 0) glUniform1iv(indexAt_, count, lights);
 }
 
-void LightSet::listAllLights() const { shader.setUniformInt("lightsListed", 0); }
+void LightSet::listAllLights() const { glUniform1i(listedAt_, 0); }
 
 void LightSet::sendLighting(const Lighting& lighting, float brightness,
                             const physics::Camera& camera, bool flashlightOn) const {

@@ -44,6 +44,9 @@ public:
     std::array<glm::vec3, 8> brightPalette;
 
 private:
+    // Where "lightsListed", "lightCount" and "lightIndex" are in `shader` (listLights).
+    GLint listedAt_, countAt_, indexAt_;
+
     struct PointLight {
         glm::vec3 position;
         glm::vec3 color;
